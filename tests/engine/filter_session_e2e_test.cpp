@@ -1,0 +1,204 @@
+// The engine against the simulated driver: a minimal host opens the filter
+// session through the real nfapi library and serves the prompt queue the way
+// the main window will, while tvn_drvsim plays a scenario and checks what
+// the driver saw.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <sstream>
+#include <thread>
+
+#include "child_process.h"
+#include "engine/connection_policy.h"
+#include "engine/decision_tables.h"
+#include "engine/emergency_stop.h"
+#include "engine/filter_session.h"
+#include "engine/nfapi_driver_port.h"
+#include "policy_fixtures.h"
+#include "support/ansi_text.h"
+
+#ifdef _WIN32
+#include <winsock2.h>
+#else
+#include <sys/stat.h>
+#endif
+
+namespace tvn {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+#ifdef _WIN32
+constexpr const char* kExe = ".exe";
+uint32_t OwnProcessId() { return GetCurrentProcessId(); }
+std::string TempFolder() {
+  char path[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, path);
+  return path;
+}
+void MakeFolder(const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); }
+#else
+constexpr const char* kExe = "";
+uint32_t OwnProcessId() { return static_cast<uint32_t>(getpid()); }
+std::string TempFolder() { return "/tmp/"; }
+void MakeFolder(const std::string& path) { mkdir(path.c_str(), 0700); }
+#endif
+
+// A private rendezvous folder, so that parallel runs never meet.
+std::string PrivateChannelFolder() {
+  const std::string folder = TempFolder() + "tvn-e2e-" + std::to_string(OwnProcessId());
+  MakeFolder(folder);
+  testing::SetEnvironment("TVN_NFAPI_DIR", folder);
+  return folder;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+// What the main window will do: the prompt timer's request arrives from a
+// driver thread; the queue is served on this ("GUI") thread.
+class Host {
+ public:
+  Host() : tables_(std::make_unique<DecisionTables>()) {
+    rules_.AddAppRule("c:\\jeux\\bloque.exe", false);
+    PolicyEnvironment environment;
+    environment.Rules = &rules_;
+    environment.RequestPromptTimer = [this] {
+      std::lock_guard lock(mutex_);
+      ++promptRequests_;
+      requested_.notify_all();
+    };
+    environment.LongTime = [] { return std::string("12:00:00"); };
+    environment.OwnProcessId = OwnProcessId();
+    policy_ = std::make_unique<ConnectionPolicy>(*tables_, driver_, std::move(environment));
+    session_ = std::make_unique<FilterSession>(*tables_, driver_, *policy_);
+    tables_->SetDriver(&driver_);
+  }
+
+  bool OpenWithin(std::chrono::milliseconds limit) {
+    for (auto deadline = Clock::now() + limit; Clock::now() < deadline; std::this_thread::sleep_for(50ms))
+      if (session_->OpenFilterSession()) return true;
+    return false;
+  }
+
+  // Serves prompts until `count` are answered, each when the meter allows.
+  void AnswerPrompts(int count, std::chrono::milliseconds limit) {
+    const auto deadline = Clock::now() + limit;
+    while (answered_ < count && Clock::now() < deadline) {
+      {
+        std::unique_lock lock(mutex_);
+        requested_.wait_for(lock, 100ms, [this] { return promptRequests_ > 0; });
+      }
+      for (int32_t number = 1; number <= tables_->PendingPromptCount(); ++number) {
+        const PendingPrompt entry = tables_->PendingPromptEntry(number);
+        if (entry.Answered) continue;
+        if (answered_ == 0 && WaitForTotals([](const NfFlowStat& s) { return s.outBytes >= 300; }, deadline)) {
+          rules_.AddAppRule(LowerAsciiLetters(entry.ProgramPath.View()), true);
+          driver_.TcpSetConnectionState(entry.ConnectionId, false);
+        } else if (answered_ == 1 && WaitForTotals([](const NfFlowStat& s) { return s.inBytes >= 5000; }, deadline)) {
+          EngageEmergencyStop(*tables_, driver_);
+          driver_.TcpClose(entry.ConnectionId);
+        } else {
+          continue;
+        }
+        tables_->MarkPromptAnswered(number);
+        ++answered_;
+      }
+    }
+  }
+
+  void Close() { session_->CloseFilterSession(); }
+  DecisionTables& Tables() { return *tables_; }
+  int PromptRequests() {
+    std::lock_guard lock(mutex_);
+    return promptRequests_;
+  }
+
+ private:
+  bool WaitForTotals(const std::function<bool(const NfFlowStat&)>& reached, Clock::time_point deadline) {
+    for (; Clock::now() < deadline; std::this_thread::sleep_for(20ms)) {
+      NfFlowStat totals{};
+      if (driver_.GetFlowCtlStat(tables_->FlowControlHandle, &totals) == 0 && reached(totals)) return true;
+    }
+    return false;
+  }
+
+  std::unique_ptr<DecisionTables> tables_;
+  NfapiDriverPort driver_;
+  testing::FakeAppRuleStore rules_;
+  std::unique_ptr<ConnectionPolicy> policy_;
+  std::unique_ptr<FilterSession> session_;
+  std::mutex mutex_;
+  std::condition_variable requested_;
+  int promptRequests_ = 0;
+  int answered_ = 0;
+};
+
+class FilterSessionEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+#ifdef _WIN32
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+#endif
+    folder_ = PrivateChannelFolder();
+  }
+  std::string Drvsim() const { return testing::ProgramFolder() + "tvn_drvsim" + kExe; }
+
+  std::string folder_;
+};
+
+TEST_F(FilterSessionEndToEnd, DriverSeesHeldBlockedAllowedAndEmergencyStoppedConnections) {
+  const std::string transcript = folder_ + "/transcript.txt";
+  testing::ChildProcess drvsim(Drvsim(), {"--timeout", "30", testing::ProgramFolder() + "session_demo.scn"},
+                               transcript);
+  ASSERT_TRUE(drvsim.Started());
+  Host host;
+  host.Tables().Settings.BlockingLevel = 1;
+
+  ASSERT_TRUE(host.OpenWithin(20s));
+  host.AnswerPrompts(2, 60s);
+  const int exitCode = drvsim.Wait();
+  host.Close();
+
+  const std::string lines = ReadFile(transcript);
+  std::printf("%s", lines.c_str());
+  EXPECT_EQ(exitCode, 0);
+  EXPECT_NE(lines.find("12 passed, 0 failed"), std::string::npos);
+  ASSERT_EQ(host.Tables().PendingPromptCount(), 2);
+  EXPECT_EQ(host.PromptRequests(), 2);
+  const PendingPrompt first = host.Tables().PendingPromptEntry(1);
+  EXPECT_EQ(first.ProgramPath, "C:\\Outils\\Nouveau Programme.exe");
+  EXPECT_EQ(first.LocalAddress, "192.168.1.5:50004");
+  EXPECT_EQ(first.RemoteAddress, "8.8.8.8:443");
+  EXPECT_EQ(host.Tables().PendingPromptEntry(2).RemoteAddress, "[2001:db8::1]:8080");
+  EXPECT_TRUE(host.Tables().EmergencyStop);
+}
+
+TEST_F(FilterSessionEndToEnd, SimulatorGivesUpWhenNoFirewallComes) {
+  testing::ChildProcess drvsim(
+      Drvsim(), {"--driver", "personne", "--timeout", "1", testing::ProgramFolder() + "session_demo.scn"},
+      folder_ + "/alone.txt");
+  ASSERT_TRUE(drvsim.Started());
+  EXPECT_EQ(drvsim.Wait(), 2);
+}
+
+TEST_F(FilterSessionEndToEnd, OpeningFailsWhenNoDriverAnswers) {
+  testing::SetEnvironment("TVN_NFAPI_DIR", folder_ + "/nowhere");
+  Host host;
+  EXPECT_FALSE(host.OpenWithin(100ms));
+  testing::SetEnvironment("TVN_NFAPI_DIR", folder_);
+}
+
+}  // namespace
+}  // namespace tvn
