@@ -1,7 +1,8 @@
-// Several driver threads decide connections while a GUI-side thread resets
-// the pass lists, serves the prompt queue, rebuilds the rule cache and reads
-// the log. Under ThreadSanitizer this must run clean; in every tree the
-// queue must only ever hold whole entries of programs that no rule covered.
+// Several driver threads decide connections, some adding cloud-verdict rules,
+// while a GUI-side thread resets the pass lists, serves the prompt queue,
+// rebuilds the store's rule cache and reads the log. Under ThreadSanitizer
+// this must run clean; in every tree the queue must only ever hold whole
+// entries of programs that no rule covered.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -12,9 +13,12 @@
 
 #include "engine/connection_policy.h"
 #include "engine/decision_tables.h"
+#include "engine/policy_services_impl.h"
 #include "fake_driver.h"
 #include "policy_fixtures.h"
+#include "rules/app_rule_cache.h"
 #include "support/ansi_text.h"
+#include "tests/rules/memory_app_rule_key.h"
 
 namespace tvn {
 namespace {
@@ -36,7 +40,9 @@ std::string ProgramPath(uint32_t program) {
 
 TEST(ConnectionPolicyStress, DriverThreadsDecideWhileTheGuiResetsServesAndRebuilds) {
   testing::FakeDriver driver;
-  testing::FakeAppRuleStore rules;
+  testing::MemoryAppRuleKey key;
+  AppRuleCache cache(key);
+  AppRuleCacheStore rules(cache);
   testing::FakeCloudTrust cloud;
   for (uint32_t program = 1; program <= kPrograms; ++program) {
     driver.processNames[program] = ProgramPath(program);
@@ -80,11 +86,11 @@ TEST(ConnectionPolicyStress, DriverThreadsDecideWhileTheGuiResetsServesAndRebuil
     tables->ClearPassLists();
     for (int32_t number = served + 1; number <= tables->PendingPromptCount(); ++number) {
       const PendingPrompt entry = tables->PendingPromptEntry(number);
-      rules.AddAppRule(LowerAsciiLetters(entry.ProgramPath.View()), true);
+      cache.AddAppRule(LowerAsciiLetters(entry.ProgramPath.View()), true);
       tables->MarkPromptAnswered(number);
       served = number;
     }
-    rules.Rebuild();
+    cache.ReloadAppRules();
     tables->ConnectionLogEnabled = !tables->ConnectionLogEnabled;
     if (tables->ConnectionLogCount() > 400) tables->ClearConnectionLog();
     tables->ProgramActivitySnapshot();

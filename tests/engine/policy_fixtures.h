@@ -30,13 +30,6 @@ class FakeAppRuleStore : public AppRuleStore {
     std::lock_guard lock(mutex_);
     rules_.insert({std::string(lowerPath), allow});
   }
-  // The GUI side rebuilding its cache: every rule dropped and put back.
-  void Rebuild() {
-    std::lock_guard lock(mutex_);
-    auto copy = std::move(rules_);
-    rules_.clear();
-    rules_ = std::move(copy);
-  }
   int lookups = 0;
 
  private:

@@ -13,8 +13,8 @@ using std::chrono::milliseconds;
 
 namespace {
 
-// A handler may wait for a cloud query (two attempts) or a slow disk.
-constexpr milliseconds kHandlerTimeout{30000};
+// A handler may wait for a cloud query (two attempts of up to 20 s each).
+constexpr milliseconds kHandlerTimeout{60000};
 
 uint16_t Family(const uint8_t* address) { return static_cast<uint16_t>(address[0] | address[1] << 8); }
 const uint8_t* PortBytes(const uint8_t* address) { return address + 2; }
