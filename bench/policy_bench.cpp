@@ -13,10 +13,13 @@
 
 #include "engine/connection_policy.h"
 #include "engine/decision_tables.h"
+#include "engine/policy_services_impl.h"
 #include "ratio_reporter.h"
+#include "rules/app_rule_cache.h"
 #include "support/ansi_text.h"
 #include "tests/engine/fake_driver.h"
 #include "tests/engine/policy_fixtures.h"
+#include "tests/rules/memory_app_rule_key.h"
 
 namespace {
 
@@ -154,9 +157,12 @@ void Baseline_TrustedProcessEvent(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * 2);
 }
 
+// The store's rule cache, filled from a key in memory.
 void Indexed_IntelligentDecision(benchmark::State& state) {
   Bench& bench = Shared();
-  testing::FakeAppRuleStore rules;
+  testing::MemoryAppRuleKey key;
+  AppRuleCache cache(key);
+  AppRuleCacheStore rules(cache);
   FillRules(rules);
   ConnectionPolicy policy = bench.Policy(rules);
   NfConnection connection = testing::InternetConnection(kUnknownProcess);
