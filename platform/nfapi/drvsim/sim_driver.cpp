@@ -82,119 +82,149 @@ void SimDriver::OnRequest(const std::shared_ptr<nfapi::Channel>& channel, Messag
     channel->Answer(request, MessageType::Answer, PayloadWriter().Put<int32_t>(ours ? 0 : NF_STATUS_FAIL).Take());
     return;
   }
-  std::string result;
-  std::vector<DataStep> released;
-  std::optional<uint64_t> closed;
-  const int32_t status = HandleCall(request, &result, &released, &closed);
-  channel->Answer(request, MessageType::Answer, PayloadWriter().Put(status).Text(result).Take());
+  CallOutcome outcome;
+  {
+    PayloadReader reader(request.Payload);
+    std::lock_guard lock(mutex_);
+    outcome.Status = HandleCall(request.Type, reader, outcome);
+    changed_.notify_all();
+  }
+  channel->Answer(request, MessageType::Answer, PayloadWriter().Put(outcome.Status).Text(outcome.Result).Take());
   // Events that follow a call go out after its answer; nobody waits for them
   // here, as the reader thread must stay free to answer the handlers' calls.
-  for (const DataStep& data : released)
+  for (const DataStep& data : outcome.Released)
     channel->Notify(data.Inbound ? MessageType::TcpReceive : MessageType::TcpSend,
                     PayloadWriter().Put(data.Id).Text(std::string(data.Bytes, 'x')).Take());
-  if (closed) channel->Notify(MessageType::TcpClosed, ConnectionPayload(*closed));
+  if (outcome.Closed) channel->Notify(MessageType::TcpClosed, ConnectionPayload(*outcome.Closed));
 }
 
-int32_t SimDriver::HandleCall(const Message& request, std::string* result, std::vector<DataStep>* released,
-                              std::optional<uint64_t>* closed) {
-  PayloadReader reader(request.Payload);
-  std::lock_guard lock(mutex_);
-  changed_.notify_all();
-  switch (request.Type) {
-    case MessageType::AddRule: {
-      const auto rule = reader.Get<NfRule>();
-      const bool atHead = reader.Get<uint8_t>() != 0;
-      if (!reader.Ok()) return NF_STATUS_FAIL;
-      atHead ? rules_.push_front(rule) : rules_.push_back(rule);
-      return NF_STATUS_SUCCESS;
-    }
+int32_t SimDriver::HandleCall(MessageType type, PayloadReader& reader, CallOutcome& outcome) {
+  switch (type) {
+    case MessageType::AddRule:
+      return AddRule(reader);
     case MessageType::DeleteRules:
       rules_.clear();
       return NF_STATUS_SUCCESS;
-    case MessageType::SetState: {
-      const auto id = reader.Get<uint64_t>();
-      const bool suspended = reader.Get<uint8_t>() != 0;
-      auto found = connections_.find(id);
-      if (!reader.Ok() || found == connections_.end()) return NF_STATUS_INVALID_ENDPOINT_ID;
-      Connection& connection = found->second;
-      connection.Suspended = suspended;
-      if (!suspended && connection.Open) {
-        if (connection.Reported) {
-          *released = std::move(connection.HeldData);
-        } else {
-          for (const DataStep& data : connection.HeldData) CountPosted(id, data.Inbound, data.Bytes);
-        }
-        connection.HeldData.clear();
-      }
-      return NF_STATUS_SUCCESS;
-    }
-    case MessageType::TcpClose: {
-      const auto id = reader.Get<uint64_t>();
-      auto found = connections_.find(id);
-      if (!reader.Ok() || found == connections_.end()) return NF_STATUS_INVALID_ENDPOINT_ID;
-      Connection& connection = found->second;
-      if (connection.Requesting) connection.CloseRequested = true;
-      if (connection.Open) {
-        connection.Open = false;
-        connection.Closed = true;
-        connection.HeldData.clear();
-        *closed = id;
-      }
-      return NF_STATUS_SUCCESS;
-    }
+    case MessageType::SetState:
+      return SetState(reader, outcome);
+    case MessageType::TcpClose:
+      return CloseConnection(reader, outcome);
     case MessageType::TcpPostReceive:
-    case MessageType::TcpPostSend: {
-      const auto id = reader.Get<uint64_t>();
-      const std::size_t bytes = reader.Rest().size();
-      if (!reader.Ok() || connections_.count(id) == 0) return NF_STATUS_INVALID_ENDPOINT_ID;
-      CountPosted(id, request.Type == MessageType::TcpPostReceive, bytes);
-      return NF_STATUS_SUCCESS;
-    }
+    case MessageType::TcpPostSend:
+      return PostTcp(reader, type == MessageType::TcpPostReceive);
     case MessageType::UdpPostReceive:
-    case MessageType::UdpPostSend: {
-      const auto id = reader.Get<uint64_t>();
-      uint8_t address[NF_ADDRESS_SIZE];
-      reader.Bytes(address, sizeof address);
-      reader.Get<NfUdpOptions>();
-      const std::size_t bytes = reader.Rest().size();
-      if (!reader.Ok()) return NF_STATUS_FAIL;
-      udpPassed_[id] += bytes;
-      return NF_STATUS_SUCCESS;
-    }
-    case MessageType::ProcessName: {
-      const auto processId = reader.Get<uint32_t>();
-      auto found = processes_.find(processId);
-      if (!reader.Ok() || found == processes_.end()) return NF_STATUS_FAIL;
-      *result = found->second;
-      return NF_STATUS_SUCCESS;
-    }
-    case MessageType::AddFlowCtl: {
-      reader.Get<NfFlowLimits>();  // the simulation counts without limiting
-      if (!reader.Ok()) return NF_STATUS_FAIL;
-      const nf_flowctl_handle handle = ++lastFlowContext_;
-      flowContexts_[handle] = {};
-      *result = PayloadWriter().Put(handle).Take();
-      return NF_STATUS_SUCCESS;
-    }
-    case MessageType::SetTcpFlowCtl: {
-      const auto id = reader.Get<uint64_t>();
-      const auto handle = reader.Get<nf_flowctl_handle>();
-      auto found = connections_.find(id);
-      if (!reader.Ok() || found == connections_.end()) return NF_STATUS_INVALID_ENDPOINT_ID;
-      if (flowContexts_.count(handle) == 0) return NF_STATUS_FAIL;
-      found->second.FlowHandle = handle;
-      return NF_STATUS_SUCCESS;
-    }
-    case MessageType::FlowCtlStat: {
-      const auto handle = reader.Get<nf_flowctl_handle>();
-      auto found = flowContexts_.find(handle);
-      if (!reader.Ok() || found == flowContexts_.end()) return NF_STATUS_FAIL;
-      *result = PayloadWriter().Put(found->second).Take();
-      return NF_STATUS_SUCCESS;
-    }
+    case MessageType::UdpPostSend:
+      return PostUdp(reader);
+    case MessageType::ProcessName:
+      return ProcessName(reader, outcome);
+    case MessageType::AddFlowCtl:
+      return AddFlowContext(reader, outcome);
+    case MessageType::SetTcpFlowCtl:
+      return AttachFlowContext(reader);
+    case MessageType::FlowCtlStat:
+      return FlowTotals(reader, outcome);
     default:
       return NF_STATUS_FAIL;
   }
+}
+
+int32_t SimDriver::AddRule(PayloadReader& reader) {
+  const auto rule = reader.Get<NfRule>();
+  const bool atHead = reader.Get<uint8_t>() != 0;
+  if (!reader.Ok()) return NF_STATUS_FAIL;
+  atHead ? rules_.push_front(rule) : rules_.push_back(rule);
+  return NF_STATUS_SUCCESS;
+}
+
+SimDriver::Connection* SimDriver::Find(uint64_t id) {
+  auto found = connections_.find(id);
+  return found == connections_.end() ? nullptr : &found->second;
+}
+
+int32_t SimDriver::SetState(PayloadReader& reader, CallOutcome& outcome) {
+  const auto id = reader.Get<uint64_t>();
+  const bool suspended = reader.Get<uint8_t>() != 0;
+  Connection* connection = Find(id);
+  if (!reader.Ok() || connection == nullptr) return NF_STATUS_INVALID_ENDPOINT_ID;
+  connection->Suspended = suspended;
+  if (suspended || !connection->Open) return NF_STATUS_SUCCESS;
+  // Released data goes to the handlers when they were watching the
+  // connection, else straight on.
+  if (connection->Reported) {
+    outcome.Released = std::move(connection->HeldData);
+  } else {
+    for (const DataStep& data : connection->HeldData) CountPosted(id, data.Inbound, data.Bytes);
+  }
+  connection->HeldData.clear();
+  return NF_STATUS_SUCCESS;
+}
+
+int32_t SimDriver::CloseConnection(PayloadReader& reader, CallOutcome& outcome) {
+  const auto id = reader.Get<uint64_t>();
+  Connection* connection = Find(id);
+  if (!reader.Ok() || connection == nullptr) return NF_STATUS_INVALID_ENDPOINT_ID;
+  if (connection->Requesting) connection->CloseRequested = true;
+  if (connection->Open) {
+    connection->Open = false;
+    connection->Closed = true;
+    connection->HeldData.clear();
+    outcome.Closed = id;
+  }
+  return NF_STATUS_SUCCESS;
+}
+
+int32_t SimDriver::PostTcp(PayloadReader& reader, bool inbound) {
+  const auto id = reader.Get<uint64_t>();
+  const std::size_t bytes = reader.Rest().size();
+  if (!reader.Ok() || Find(id) == nullptr) return NF_STATUS_INVALID_ENDPOINT_ID;
+  CountPosted(id, inbound, bytes);
+  return NF_STATUS_SUCCESS;
+}
+
+int32_t SimDriver::PostUdp(PayloadReader& reader) {
+  const auto id = reader.Get<uint64_t>();
+  uint8_t address[NF_ADDRESS_SIZE];
+  reader.Bytes(address, sizeof address);
+  reader.Get<NfUdpOptions>();
+  const std::size_t bytes = reader.Rest().size();
+  if (!reader.Ok()) return NF_STATUS_FAIL;
+  udpPassed_[id] += bytes;
+  return NF_STATUS_SUCCESS;
+}
+
+int32_t SimDriver::ProcessName(PayloadReader& reader, CallOutcome& outcome) {
+  const auto processId = reader.Get<uint32_t>();
+  auto found = processes_.find(processId);
+  if (!reader.Ok() || found == processes_.end()) return NF_STATUS_FAIL;
+  outcome.Result = found->second;
+  return NF_STATUS_SUCCESS;
+}
+
+int32_t SimDriver::AddFlowContext(PayloadReader& reader, CallOutcome& outcome) {
+  reader.Get<NfFlowLimits>();  // the simulation counts without limiting
+  if (!reader.Ok()) return NF_STATUS_FAIL;
+  const nf_flowctl_handle handle = ++lastFlowContext_;
+  flowContexts_[handle] = {};
+  outcome.Result = PayloadWriter().Put(handle).Take();
+  return NF_STATUS_SUCCESS;
+}
+
+int32_t SimDriver::AttachFlowContext(PayloadReader& reader) {
+  const auto id = reader.Get<uint64_t>();
+  const auto handle = reader.Get<nf_flowctl_handle>();
+  Connection* connection = Find(id);
+  if (!reader.Ok() || connection == nullptr) return NF_STATUS_INVALID_ENDPOINT_ID;
+  if (flowContexts_.count(handle) == 0) return NF_STATUS_FAIL;
+  connection->FlowHandle = handle;
+  return NF_STATUS_SUCCESS;
+}
+
+int32_t SimDriver::FlowTotals(PayloadReader& reader, CallOutcome& outcome) {
+  const auto handle = reader.Get<nf_flowctl_handle>();
+  auto found = flowContexts_.find(handle);
+  if (!reader.Ok() || found == flowContexts_.end()) return NF_STATUS_FAIL;
+  outcome.Result = PayloadWriter().Put(found->second).Take();
+  return NF_STATUS_SUCCESS;
 }
 
 // Called with the lock held.

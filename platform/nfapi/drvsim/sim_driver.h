@@ -68,15 +68,32 @@ class SimDriver {
     std::vector<DataStep> HeldData;
   };
 
+  // What a library call answers, and the events that follow it.
+  struct CallOutcome {
+    int32_t Status = NF_STATUS_SUCCESS;
+    std::string Result;              // after the status in the answer
+    std::vector<DataStep> Released;  // held data handed to the handlers
+    std::optional<uint64_t> Closed;  // a connection closed by the call
+  };
+
   void OnRequest(const std::shared_ptr<nfapi::Channel>& channel, nfapi::Message&& request);
-  // Answers one library call; returns the payload after the status.
-  int32_t HandleCall(const nfapi::Message& request, std::string* result, std::vector<DataStep>* released,
-                     std::optional<uint64_t>* closed);
+  // The library's calls, each with the lock held.
+  int32_t HandleCall(nfapi::MessageType type, nfapi::PayloadReader& reader, CallOutcome& outcome);
+  int32_t AddRule(nfapi::PayloadReader& reader);
+  int32_t SetState(nfapi::PayloadReader& reader, CallOutcome& outcome);
+  int32_t CloseConnection(nfapi::PayloadReader& reader, CallOutcome& outcome);
+  int32_t PostTcp(nfapi::PayloadReader& reader, bool inbound);
+  int32_t PostUdp(nfapi::PayloadReader& reader);
+  int32_t ProcessName(nfapi::PayloadReader& reader, CallOutcome& outcome);
+  int32_t AddFlowContext(nfapi::PayloadReader& reader, CallOutcome& outcome);
+  int32_t AttachFlowContext(nfapi::PayloadReader& reader);
+  int32_t FlowTotals(nfapi::PayloadReader& reader, CallOutcome& outcome);
   void CountPosted(uint64_t id, bool inbound, std::size_t bytes);
   std::optional<nfapi::Message> Raise(nfapi::MessageType type, const std::string& payload);
   void Deliver(const DataStep& step);
   std::string ConnectionPayload(uint64_t id);
   static std::optional<ConnectionState> StateOf(const Connection& connection);
+  Connection* Find(uint64_t id);
 
   const std::string name_;
   std::mutex mutex_;
