@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/driver_port.h"
+
 namespace tvn {
 
 int MeterBarValue(uint32_t deltaBytes, double fullBar) {
@@ -23,6 +25,15 @@ std::optional<MeterSample> TrafficStats::Tick(uint32_t nowMs, const NfFlowStat& 
   const uint32_t deltaOut = static_cast<uint32_t>(current.outBytes) - static_cast<uint32_t>(previous_.outBytes);
   previous_ = current;
   return MeterSample{MeterBarValue(deltaIn, kFullInboundBar), MeterBarValue(deltaOut, kFullOutboundBar)};
+}
+
+bool ReadTrafficTotals(DriverPort& driver, nf_flowctl_handle handle, uint32_t nowMs, TrafficStats& stats,
+                       std::optional<MeterSample>& sample) {
+  sample.reset();
+  NfFlowStat totals{};
+  if (driver.GetFlowCtlStat(handle, &totals) != NF_STATUS_SUCCESS) return false;
+  sample = stats.Tick(nowMs, totals);
+  return true;
 }
 
 }  // namespace tvn

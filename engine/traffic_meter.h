@@ -10,6 +10,8 @@
 
 namespace tvn {
 
+class DriverPort;
+
 // Bytes in one sample that fill a bar.
 inline constexpr double kFullInboundBar = 200000.0;
 inline constexpr double kFullOutboundBar = 32000.0;
@@ -44,5 +46,11 @@ class TrafficStats {
   NfFlowStat previous_{};
   uint32_t previousTick_ = 0;
 };
+
+// One tick of the meter's timer: reads the counting context's totals and,
+// when the read succeeds, ticks the stats. Nothing changes on a failed read:
+// labels and charts stay as they were. Returns whether the read succeeded.
+bool ReadTrafficTotals(DriverPort& driver, nf_flowctl_handle handle, uint32_t nowMs, TrafficStats& stats,
+                       std::optional<MeterSample>& sample);
 
 }  // namespace tvn

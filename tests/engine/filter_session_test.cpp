@@ -176,6 +176,28 @@ TEST(TrafficMeterTest, SamplesEveryFourSecondsAndWrapsOnANewContext) {
   EXPECT_TRUE(late.Tick(3999, {0, 0}));
 }
 
+TEST(TrafficMeterTest, FailedReadLeavesLabelsAndChartsAsTheyWere) {
+  FakeDriver driver;
+  TrafficStats stats;
+  std::optional<MeterSample> sample;
+  driver.flowStat = {100000, 3200};
+  ASSERT_TRUE(ReadTrafficTotals(driver, 1, 4000, stats, sample));
+  ASSERT_TRUE(sample);
+  EXPECT_EQ(sample->In, 50);
+
+  driver.flowStatStatus = NF_STATUS_FAIL;
+  driver.flowStat = {900000, 9000};
+  EXPECT_FALSE(ReadTrafficTotals(driver, 1, 9000, stats, sample));
+  EXPECT_FALSE(sample);
+  EXPECT_EQ(stats.InboundLabelBytes(), 100000u);
+
+  // The next good read samples against the totals of the last good one.
+  driver.flowStatStatus = NF_STATUS_SUCCESS;
+  ASSERT_TRUE(ReadTrafficTotals(driver, 1, 9000, stats, sample));
+  EXPECT_EQ(sample->In, 400);  // 800000 bytes: the chart clamps it to a full bar
+  EXPECT_EQ(sample->Out, 18);  // 5800 bytes
+}
+
 TEST(TrafficMeterTest, LabelsShowTotalsModulo2To32) {
   TrafficStats stats;
   stats.Tick(1, {0x1'0000'0005ull, 0xFFFF'FFFFull});
