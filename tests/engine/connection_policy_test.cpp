@@ -254,15 +254,15 @@ TEST_P(DecisionTableTest, RequestEndsInTheExpectedOutcome) {
   switch (c.outcome) {
     case Outcome::Allowed:
       EXPECT_THAT(calls, IsEmpty());
-      EXPECT_EQ(connection.filteringFlag, 0u);
+      EXPECT_EQ(+connection.filteringFlag, 0u);
       break;
     case Outcome::Blocked:
       EXPECT_THAT(calls, ElementsAre("suspend 77", "close 77"));
-      EXPECT_EQ(connection.filteringFlag, static_cast<uint32_t>(NF_BLOCK));
+      EXPECT_EQ(+connection.filteringFlag, static_cast<uint32_t>(NF_BLOCK));
       break;
     case Outcome::Held:
       EXPECT_THAT(calls, ElementsAre("suspend 77"));
-      EXPECT_EQ(connection.filteringFlag, 0u);
+      EXPECT_EQ(+connection.filteringFlag, 0u);
       break;
   }
   EXPECT_EQ(tables_->IsTrustedProcess(10), c.processTrustedAfter);
@@ -330,7 +330,7 @@ TEST_F(PolicyTest, FullPromptQueueClosesTheConnectionInsteadOfHoldingItForever) 
   Program(10, kTool);
   NfConnection connection = InternetConnection(10);
   EXPECT_THAT(Request(5, connection), ElementsAre("suspend 5", "close 5"));
-  EXPECT_EQ(connection.filteringFlag, static_cast<uint32_t>(NF_BLOCK));
+  EXPECT_EQ(+connection.filteringFlag, static_cast<uint32_t>(NF_BLOCK));
   EXPECT_EQ(promptTimerRequests_, 0);
 }
 
@@ -386,7 +386,7 @@ TEST_F(PolicyTest, EmergencyStopSilencesBothHandlers) {
   policy_->OnConnected(1, &connection);
 
   EXPECT_THAT(driver_.TakeCalls(), IsEmpty());
-  EXPECT_EQ(connection.filteringFlag, 0u);
+  EXPECT_EQ(+connection.filteringFlag, 0u);
   EXPECT_EQ(tables_->ConnectionLogCount(), 0);
   EXPECT_EQ(tables_->ProgramActivityCount(), 0);
 }

@@ -55,8 +55,9 @@ TEST_F(FilterSessionTest, OpeningInstallsHandlersCountingContextAndTheTcpFilterR
   ASSERT_EQ(driver_.rules.size(), 1u);
   const NfRule& base = driver_.rules[0].rule;
   EXPECT_TRUE(driver_.rules[0].atHead);
-  EXPECT_EQ(base.protocol, NF_PROTOCOL_TCP);
-  EXPECT_EQ(base.filteringFlag, static_cast<uint32_t>(NF_FILTER));
+  // Packed fields are compared as values (+): a reference to one may be misaligned.
+  EXPECT_EQ(+base.protocol, NF_PROTOCOL_TCP);
+  EXPECT_EQ(+base.filteringFlag, static_cast<uint32_t>(NF_FILTER));
   NfRule expected{};
   expected.protocol = NF_PROTOCOL_TCP;
   expected.filteringFlag = NF_FILTER;
@@ -120,7 +121,7 @@ TEST_F(FilterSessionTest, EmergencyStopEngagesABlockEverythingRuleAndReleaseStar
   EXPECT_FALSE(tables_->EmergencyStop);
   EXPECT_THAT(driver_.TakeCalls(), ElementsAre("delete-rules", "free", "init", "rule 2"));
   ASSERT_EQ(driver_.rules.size(), 1u);
-  EXPECT_EQ(driver_.rules[0].rule.filteringFlag, static_cast<uint32_t>(NF_FILTER));
+  EXPECT_EQ(+driver_.rules[0].rule.filteringFlag, static_cast<uint32_t>(NF_FILTER));
   EXPECT_EQ(tables_->FlowControlHandle, 2u);  // a new counting context
 }
 
