@@ -2,6 +2,10 @@
 // session through the real nfapi library and serves the prompt queue the way
 // the main window will, while tvn_drvsim plays a scenario and checks what
 // the driver saw.
+#ifdef _WIN32
+#include <winsock2.h>  // before anything that brings windows.h
+#endif
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -12,6 +16,7 @@
 #include <mutex>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #include "child_process.h"
 #include "engine/connection_policy.h"
@@ -22,9 +27,7 @@
 #include "policy_fixtures.h"
 #include "support/ansi_text.h"
 
-#ifdef _WIN32
-#include <winsock2.h>
-#else
+#ifndef _WIN32
 #include <sys/stat.h>
 #endif
 
@@ -91,31 +94,39 @@ class Host {
     return false;
   }
 
-  // Serves prompts until `count` are answered, each when the meter allows.
-  void AnswerPrompts(int count, std::chrono::milliseconds limit) {
+  // One answer of the user: given once the meter's totals satisfy `when`.
+  struct Answer {
+    std::function<bool(const NfFlowStat&)> When;
+    std::function<void(Host&, const PendingPrompt&)> Act;
+  };
+
+  // Serves the queued prompts in order with the answers, as the prompt
+  // timer does once it is armed.
+  void AnswerPrompts(const std::vector<Answer>& answers, std::chrono::milliseconds limit) {
     const auto deadline = Clock::now() + limit;
-    while (answered_ < count && Clock::now() < deadline) {
+    std::size_t answered = 0;
+    while (answered < answers.size() && Clock::now() < deadline) {
       {
         std::unique_lock lock(mutex_);
         requested_.wait_for(lock, 100ms, [this] { return promptRequests_ > 0; });
       }
-      for (int32_t number = 1; number <= tables_->PendingPromptCount(); ++number) {
+      for (int32_t number = 1; number <= tables_->PendingPromptCount() && answered < answers.size(); ++number) {
         const PendingPrompt entry = tables_->PendingPromptEntry(number);
-        if (entry.Answered) continue;
-        if (answered_ == 0 && WaitForTotals([](const NfFlowStat& s) { return s.outBytes >= 300; }, deadline)) {
-          rules_.AddAppRule(LowerAsciiLetters(entry.ProgramPath.View()), true);
-          driver_.TcpSetConnectionState(entry.ConnectionId, false);
-        } else if (answered_ == 1 && WaitForTotals([](const NfFlowStat& s) { return s.inBytes >= 5000; }, deadline)) {
-          EngageEmergencyStop(*tables_, driver_);
-          driver_.TcpClose(entry.ConnectionId);
-        } else {
-          continue;
-        }
+        if (entry.Answered || !WaitForTotals(answers[answered].When, deadline)) continue;
+        answers[answered++].Act(*this, entry);
         tables_->MarkPromptAnswered(number);
-        ++answered_;
       }
     }
   }
+
+  // "Autoriser l'acc\xE8s" : an allow rule, then the connection resumes.
+  void Allow(const PendingPrompt& entry) {
+    rules_.AddAppRule(LowerAsciiLetters(entry.ProgramPath.View()), true);
+    driver_.TcpSetConnectionState(entry.ConnectionId, false);
+  }
+  void KeepBlocked(const PendingPrompt& entry) { driver_.TcpClose(entry.ConnectionId); }
+  void EngageEmergency() { EngageEmergencyStop(*tables_, driver_); }
+  void ReleaseEmergency() { ReleaseEmergencyStop(*tables_, driver_, *session_); }
 
   void Close() { session_->CloseFilterSession(); }
   DecisionTables& Tables() { return *tables_; }
@@ -141,8 +152,9 @@ class Host {
   std::mutex mutex_;
   std::condition_variable requested_;
   int promptRequests_ = 0;
-  int answered_ = 0;
 };
+
+bool OutboundReached(const NfFlowStat& totals, uint64_t bytes) { return totals.outBytes >= bytes; }
 
 class FilterSessionEndToEnd : public ::testing::Test {
  protected:
@@ -167,7 +179,14 @@ TEST_F(FilterSessionEndToEnd, DriverSeesHeldBlockedAllowedAndEmergencyStoppedCon
   host.Tables().Settings.BlockingLevel = 1;
 
   ASSERT_TRUE(host.OpenWithin(20s));
-  host.AnswerPrompts(2, 60s);
+  host.AnswerPrompts({{[](const NfFlowStat& totals) { return OutboundReached(totals, 300); },
+                       [](Host& h, const PendingPrompt& entry) { h.Allow(entry); }},
+                      {[](const NfFlowStat& totals) { return totals.inBytes >= 5000; },
+                       [](Host& h, const PendingPrompt& entry) {
+                         h.EngageEmergency();
+                         h.KeepBlocked(entry);
+                       }}},
+                     60s);
   const int exitCode = drvsim.Wait();
   host.Close();
 
@@ -183,6 +202,33 @@ TEST_F(FilterSessionEndToEnd, DriverSeesHeldBlockedAllowedAndEmergencyStoppedCon
   EXPECT_EQ(first.RemoteAddress, "8.8.8.8:443");
   EXPECT_EQ(host.Tables().PendingPromptEntry(2).RemoteAddress, "[2001:db8::1]:8080");
   EXPECT_TRUE(host.Tables().EmergencyStop);
+}
+
+TEST_F(FilterSessionEndToEnd, ReleasingTheEmergencyStopReopensTheSessionWithANewCountingContext) {
+  const std::string transcript = folder_ + "/release.txt";
+  testing::ChildProcess drvsim(Drvsim(), {"--timeout", "30", testing::ProgramFolder() + "emergency_release.scn"},
+                               transcript);
+  ASSERT_TRUE(drvsim.Started());
+  Host host;
+  ASSERT_TRUE(host.OpenWithin(20s));
+  const nf_flowctl_handle firstContext = host.Tables().FlowControlHandle;
+
+  host.AnswerPrompts({{[](const NfFlowStat& totals) { return OutboundReached(totals, 800); },
+                       [](Host& h, const PendingPrompt& entry) {
+                         h.EngageEmergency();
+                         h.ReleaseEmergency();
+                         h.Allow(entry);
+                       }}},
+                     60s);
+  const int exitCode = drvsim.Wait();
+  host.Close();
+
+  const std::string lines = ReadFile(transcript);
+  std::printf("%s", lines.c_str());
+  EXPECT_EQ(exitCode, 0);
+  EXPECT_NE(lines.find("8 passed, 0 failed"), std::string::npos);
+  EXPECT_FALSE(host.Tables().EmergencyStop);
+  EXPECT_NE(host.Tables().FlowControlHandle, firstContext);
 }
 
 TEST_F(FilterSessionEndToEnd, SimulatorGivesUpWhenNoFirewallComes) {
