@@ -24,7 +24,7 @@ namespace tvn {
 namespace {
 
 constexpr int kDriverThreads = 4;
-constexpr int kConnectionsPerThread = 2500;
+constexpr int kConnectionsPerThread = 5000;
 constexpr uint32_t kPrograms = 40;
 
 std::string ProgramPath(uint32_t program) {
