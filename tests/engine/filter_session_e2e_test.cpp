@@ -154,8 +154,6 @@ class Host {
   int promptRequests_ = 0;
 };
 
-bool OutboundReached(const NfFlowStat& totals, uint64_t bytes) { return totals.outBytes >= bytes; }
-
 class FilterSessionEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -167,33 +165,41 @@ class FilterSessionEndToEnd : public ::testing::Test {
   }
   std::string Drvsim() const { return testing::ProgramFolder() + "tvn_drvsim" + kExe; }
 
+  struct Played {
+    int ExitCode = -1;
+    std::string Transcript;
+  };
+
+  // Plays a scenario (next to the test program) against the host, which
+  // opens its session and answers the prompts; prints the transcript.
+  Played Play(const std::string& scenario, Host& host, const std::vector<Host::Answer>& answers) {
+    const std::string transcript = folder_ + "/" + scenario + ".txt";
+    testing::ChildProcess drvsim(Drvsim(), {"--timeout", "30", testing::ProgramFolder() + scenario}, transcript);
+    if (!drvsim.Started()) return {-1, "tvn_drvsim did not start"};
+    if (!host.OpenWithin(20s)) return {drvsim.Wait(), "the session did not open"};
+    host.AnswerPrompts(answers, 60s);
+    Played played{drvsim.Wait(), ReadFile(transcript)};
+    host.Close();
+    std::printf("%s", played.Transcript.c_str());
+    return played;
+  }
+
   std::string folder_;
 };
 
 TEST_F(FilterSessionEndToEnd, DriverSeesHeldBlockedAllowedAndEmergencyStoppedConnections) {
-  const std::string transcript = folder_ + "/transcript.txt";
-  testing::ChildProcess drvsim(Drvsim(), {"--timeout", "30", testing::ProgramFolder() + "session_demo.scn"},
-                               transcript);
-  ASSERT_TRUE(drvsim.Started());
   Host host;
-  host.Tables().Settings.BlockingLevel = 1;
+  const Played played = Play("session_demo.scn", host,
+                             {{[](const NfFlowStat& totals) { return totals.outBytes >= 300; },
+                               [](Host& h, const PendingPrompt& entry) { h.Allow(entry); }},
+                              {[](const NfFlowStat& totals) { return totals.inBytes >= 5000; },
+                               [](Host& h, const PendingPrompt& entry) {
+                                 h.EngageEmergency();
+                                 h.KeepBlocked(entry);
+                               }}});
 
-  ASSERT_TRUE(host.OpenWithin(20s));
-  host.AnswerPrompts({{[](const NfFlowStat& totals) { return OutboundReached(totals, 300); },
-                       [](Host& h, const PendingPrompt& entry) { h.Allow(entry); }},
-                      {[](const NfFlowStat& totals) { return totals.inBytes >= 5000; },
-                       [](Host& h, const PendingPrompt& entry) {
-                         h.EngageEmergency();
-                         h.KeepBlocked(entry);
-                       }}},
-                     60s);
-  const int exitCode = drvsim.Wait();
-  host.Close();
-
-  const std::string lines = ReadFile(transcript);
-  std::printf("%s", lines.c_str());
-  EXPECT_EQ(exitCode, 0);
-  EXPECT_NE(lines.find("12 passed, 0 failed"), std::string::npos);
+  EXPECT_EQ(played.ExitCode, 0);
+  EXPECT_NE(played.Transcript.find("12 passed, 0 failed"), std::string::npos);
   ASSERT_EQ(host.Tables().PendingPromptCount(), 2);
   EXPECT_EQ(host.PromptRequests(), 2);
   const PendingPrompt first = host.Tables().PendingPromptEntry(1);
@@ -205,30 +211,19 @@ TEST_F(FilterSessionEndToEnd, DriverSeesHeldBlockedAllowedAndEmergencyStoppedCon
 }
 
 TEST_F(FilterSessionEndToEnd, ReleasingTheEmergencyStopReopensTheSessionWithANewCountingContext) {
-  const std::string transcript = folder_ + "/release.txt";
-  testing::ChildProcess drvsim(Drvsim(), {"--timeout", "30", testing::ProgramFolder() + "emergency_release.scn"},
-                               transcript);
-  ASSERT_TRUE(drvsim.Started());
   Host host;
-  ASSERT_TRUE(host.OpenWithin(20s));
-  const nf_flowctl_handle firstContext = host.Tables().FlowControlHandle;
+  const Played played = Play("emergency_release.scn", host,
+                             {{[](const NfFlowStat& totals) { return totals.outBytes >= 800; },
+                               [](Host& h, const PendingPrompt& entry) {
+                                 h.EngageEmergency();
+                                 h.ReleaseEmergency();
+                                 h.Allow(entry);
+                               }}});
 
-  host.AnswerPrompts({{[](const NfFlowStat& totals) { return OutboundReached(totals, 800); },
-                       [](Host& h, const PendingPrompt& entry) {
-                         h.EngageEmergency();
-                         h.ReleaseEmergency();
-                         h.Allow(entry);
-                       }}},
-                     60s);
-  const int exitCode = drvsim.Wait();
-  host.Close();
-
-  const std::string lines = ReadFile(transcript);
-  std::printf("%s", lines.c_str());
-  EXPECT_EQ(exitCode, 0);
-  EXPECT_NE(lines.find("8 passed, 0 failed"), std::string::npos);
+  EXPECT_EQ(played.ExitCode, 0);
+  EXPECT_NE(played.Transcript.find("8 passed, 0 failed"), std::string::npos);
   EXPECT_FALSE(host.Tables().EmergencyStop);
-  EXPECT_NE(host.Tables().FlowControlHandle, firstContext);
+  EXPECT_EQ(host.Tables().FlowControlHandle, 2u);  // the simulator numbers its contexts from 1
 }
 
 TEST_F(FilterSessionEndToEnd, SimulatorGivesUpWhenNoFirewallComes) {
