@@ -3,8 +3,10 @@
 #include "seccenter/tvn_state.h"
 
 #include <oleauto.h>
-#include <strsafe.h>
 #include <wbemcli.h>
+
+// Last: it retires the unbounded string functions other headers declare.
+#include <strsafe.h>
 
 namespace tvn::seccenter {
 namespace {
@@ -90,7 +92,8 @@ void PutProductProperties(IWbemClassObject* instance, const ProductClass& produc
   StringFromGUID2(*state.instanceGuid, guidText, kGuidTextCapacity);
   PutText(instance, L"instanceGuid", guidText);
   PutText(instance, L"displayName", state.displayName);
-  for (int i = 0; i < 2 && product.booleanNames[i]; ++i) PutBoolean(instance, product.booleanNames[i], state.booleans[i]);
+  for (int i = 0; i < 2 && product.booleanNames[i]; ++i)
+    PutBoolean(instance, product.booleanNames[i], state.booleans[i]);
   if (state.companyName) PutText(instance, L"companyName", state.companyName);
   if (state.versionNumber) PutText(instance, L"versionNumber", state.versionNumber);
 }
@@ -136,7 +139,8 @@ long WriteProductState(const ProductClass& product, const ProductState& state, c
   if (FAILED(status)) return status;
 
   ComRef<IWbemClassObject> instance;
-  status = RequireObject(productClass->SpawnInstance(0, instance.out()), instance.get());
+  status = productClass->SpawnInstance(0, instance.out());
+  status = RequireObject(status, instance.get());
   if (FAILED(status)) return status;
 
   PutProductProperties(instance.get(), product, state);

@@ -23,8 +23,8 @@ long __cdecl writefwstatus(GUID* const instanceGuid, const wchar_t* companyName,
 
 long __cdecl writeavstatus(GUID* const instanceGuid, const wchar_t* companyName, const wchar_t* versionNumber,
                            const wchar_t* displayName, int productUpToDate, int onAccessScanningEnabled) {
-  const ProductState state{instanceGuid, companyName, versionNumber, displayName,
-                           {productUpToDate, onAccessScanningEnabled}};
+  const ProductState state{
+      instanceGuid, companyName, versionNumber, displayName, {productUpToDate, onAccessScanningEnabled}};
   return WriteProductState(tvn::seccenter::kAntiVirusProduct, state, CurrentWindowsVersion());
 }
 
