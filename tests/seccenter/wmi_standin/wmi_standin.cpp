@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cwchar>
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,6 +16,10 @@ namespace tvn::test {
 namespace {
 
 namespace store = standin_store;
+
+// The body of the interface methods the state library never calls.
+#define NOT_CALLED \
+  { return WBEM_E_NOT_SUPPORTED; }
 
 std::atomic<long> liveObjects{0};
 
@@ -28,30 +33,23 @@ struct ClassSchema {
   std::vector<PropertySchema> properties;  // the first is the key
 };
 
+// A Security Center class: its key, the display name, its own booleans,
+// then the optional company name and version number.
+ClassSchema ProductSchema(const wchar_t* name, std::initializer_list<const wchar_t*> booleans) {
+  using enum PropertyType;
+  ClassSchema schema{name, {{L"instanceGuid", kText}, {L"displayName", kText}}};
+  for (const wchar_t* boolean : booleans) schema.properties.push_back({boolean, kBoolean});
+  schema.properties.push_back({L"companyName", kText});
+  schema.properties.push_back({L"versionNumber", kText});
+  return schema;
+}
+
 // The Security Center classes as the stand-in knows them.
 const std::vector<ClassSchema>& SecurityCenterClasses() {
-  using enum PropertyType;
   static const std::vector<ClassSchema> classes{
-      {L"FirewallProduct",
-       {{L"instanceGuid", kText},
-        {L"displayName", kText},
-        {L"enabled", kBoolean},
-        {L"companyName", kText},
-        {L"versionNumber", kText}}},
-      {L"AntiVirusProduct",
-       {{L"instanceGuid", kText},
-        {L"displayName", kText},
-        {L"productUptoDate", kBoolean},
-        {L"onAccessScanningEnabled", kBoolean},
-        {L"companyName", kText},
-        {L"versionNumber", kText}}},
-      {L"AntiSpywareProduct",
-       {{L"instanceGuid", kText},
-        {L"displayName", kText},
-        {L"productUptoDate", kBoolean},
-        {L"productEnabled", kBoolean},
-        {L"companyName", kText},
-        {L"versionNumber", kText}}},
+      ProductSchema(L"FirewallProduct", {L"enabled"}),
+      ProductSchema(L"AntiVirusProduct", {L"productUptoDate", L"onAccessScanningEnabled"}),
+      ProductSchema(L"AntiSpywareProduct", {L"productUptoDate", L"productEnabled"}),
   };
   return classes;
 }
@@ -137,38 +135,28 @@ class ClassObject final : public StandInObject<IWbemClassObject> {
   }
 
   // What the state library does not call.
-  HRESULT STDMETHODCALLTYPE GetQualifierSet(IWbemQualifierSet**) override { return WBEM_E_NOT_SUPPORTED; }
-  HRESULT STDMETHODCALLTYPE Get(LPCWSTR, LONG, VARIANT*, CIMTYPE*, LONG*) override { return WBEM_E_NOT_SUPPORTED; }
-  HRESULT STDMETHODCALLTYPE Delete(LPCWSTR) override { return WBEM_E_NOT_SUPPORTED; }
-  HRESULT STDMETHODCALLTYPE GetNames(LPCWSTR, LONG, VARIANT*, SAFEARRAY**) override { return WBEM_E_NOT_SUPPORTED; }
-  HRESULT STDMETHODCALLTYPE BeginEnumeration(LONG) override { return WBEM_E_NOT_SUPPORTED; }
-  HRESULT STDMETHODCALLTYPE Next(LONG, BSTR*, VARIANT*, CIMTYPE*, LONG*) override { return WBEM_E_NOT_SUPPORTED; }
-  HRESULT STDMETHODCALLTYPE EndEnumeration() override { return WBEM_E_NOT_SUPPORTED; }
-  HRESULT STDMETHODCALLTYPE GetPropertyQualifierSet(LPCWSTR, IWbemQualifierSet**) override {
-    return WBEM_E_NOT_SUPPORTED;
-  }
-  HRESULT STDMETHODCALLTYPE Clone(IWbemClassObject**) override { return WBEM_E_NOT_SUPPORTED; }
-  HRESULT STDMETHODCALLTYPE GetObjectText(LONG, BSTR*) override { return WBEM_E_NOT_SUPPORTED; }
-  HRESULT STDMETHODCALLTYPE SpawnDerivedClass(LONG, IWbemClassObject**) override { return WBEM_E_NOT_SUPPORTED; }
-  HRESULT STDMETHODCALLTYPE CompareTo(LONG, IWbemClassObject*) override { return WBEM_E_NOT_SUPPORTED; }
-  HRESULT STDMETHODCALLTYPE GetPropertyOrigin(LPCWSTR, BSTR*) override { return WBEM_E_NOT_SUPPORTED; }
-  HRESULT STDMETHODCALLTYPE InheritsFrom(LPCWSTR) override { return WBEM_E_NOT_SUPPORTED; }
-  HRESULT STDMETHODCALLTYPE GetMethod(LPCWSTR, LONG, IWbemClassObject**, IWbemClassObject**) override {
-    return WBEM_E_NOT_SUPPORTED;
-  }
-  HRESULT STDMETHODCALLTYPE PutMethod(LPCWSTR, LONG, IWbemClassObject*, IWbemClassObject*) override {
-    return WBEM_E_NOT_SUPPORTED;
-  }
-  HRESULT STDMETHODCALLTYPE DeleteMethod(LPCWSTR) override { return WBEM_E_NOT_SUPPORTED; }
-  HRESULT STDMETHODCALLTYPE BeginMethodEnumeration(LONG) override { return WBEM_E_NOT_SUPPORTED; }
-  HRESULT STDMETHODCALLTYPE NextMethod(LONG, BSTR*, IWbemClassObject**, IWbemClassObject**) override {
-    return WBEM_E_NOT_SUPPORTED;
-  }
-  HRESULT STDMETHODCALLTYPE EndMethodEnumeration() override { return WBEM_E_NOT_SUPPORTED; }
-  HRESULT STDMETHODCALLTYPE GetMethodQualifierSet(LPCWSTR, IWbemQualifierSet**) override {
-    return WBEM_E_NOT_SUPPORTED;
-  }
-  HRESULT STDMETHODCALLTYPE GetMethodOrigin(LPCWSTR, BSTR*) override { return WBEM_E_NOT_SUPPORTED; }
+  HRESULT STDMETHODCALLTYPE GetQualifierSet(IWbemQualifierSet**) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE Get(LPCWSTR, LONG, VARIANT*, CIMTYPE*, LONG*) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE Delete(LPCWSTR) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE GetNames(LPCWSTR, LONG, VARIANT*, SAFEARRAY**) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE BeginEnumeration(LONG) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE Next(LONG, BSTR*, VARIANT*, CIMTYPE*, LONG*) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE EndEnumeration() override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE GetPropertyQualifierSet(LPCWSTR, IWbemQualifierSet**) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE Clone(IWbemClassObject**) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE GetObjectText(LONG, BSTR*) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE SpawnDerivedClass(LONG, IWbemClassObject**) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE CompareTo(LONG, IWbemClassObject*) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE GetPropertyOrigin(LPCWSTR, BSTR*) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE InheritsFrom(LPCWSTR) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE GetMethod(LPCWSTR, LONG, IWbemClassObject**, IWbemClassObject**) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE PutMethod(LPCWSTR, LONG, IWbemClassObject*, IWbemClassObject*) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE DeleteMethod(LPCWSTR) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE BeginMethodEnumeration(LONG) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE NextMethod(LONG, BSTR*, IWbemClassObject**, IWbemClassObject**) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE EndMethodEnumeration() override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE GetMethodQualifierSet(LPCWSTR, IWbemQualifierSet**) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE GetMethodOrigin(LPCWSTR, BSTR*) override NOT_CALLED;
 
  private:
   HRESULT Keep(const wchar_t* name, PropertyValue value) {
@@ -253,66 +241,36 @@ class Services final : public StandInObject<IWbemServices> {
 
   // What the state library does not call.
   HRESULT STDMETHODCALLTYPE OpenNamespace(const BSTR, LONG, IWbemContext*, IWbemServices**,
-                                          IWbemCallResult**) override {
-    return WBEM_E_NOT_SUPPORTED;
-  }
-  HRESULT STDMETHODCALLTYPE CancelAsyncCall(IWbemObjectSink*) override { return WBEM_E_NOT_SUPPORTED; }
-  HRESULT STDMETHODCALLTYPE QueryObjectSink(LONG, IWbemObjectSink**) override { return WBEM_E_NOT_SUPPORTED; }
-  HRESULT STDMETHODCALLTYPE GetObjectAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override {
-    return WBEM_E_NOT_SUPPORTED;
-  }
-  HRESULT STDMETHODCALLTYPE PutClass(IWbemClassObject*, LONG, IWbemContext*, IWbemCallResult**) override {
-    return WBEM_E_NOT_SUPPORTED;
-  }
-  HRESULT STDMETHODCALLTYPE PutClassAsync(IWbemClassObject*, LONG, IWbemContext*, IWbemObjectSink*) override {
-    return WBEM_E_NOT_SUPPORTED;
-  }
-  HRESULT STDMETHODCALLTYPE DeleteClass(const BSTR, LONG, IWbemContext*, IWbemCallResult**) override {
-    return WBEM_E_NOT_SUPPORTED;
-  }
-  HRESULT STDMETHODCALLTYPE DeleteClassAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override {
-    return WBEM_E_NOT_SUPPORTED;
-  }
-  HRESULT STDMETHODCALLTYPE CreateClassEnum(const BSTR, LONG, IWbemContext*, IEnumWbemClassObject**) override {
-    return WBEM_E_NOT_SUPPORTED;
-  }
-  HRESULT STDMETHODCALLTYPE CreateClassEnumAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override {
-    return WBEM_E_NOT_SUPPORTED;
-  }
-  HRESULT STDMETHODCALLTYPE PutInstanceAsync(IWbemClassObject*, LONG, IWbemContext*, IWbemObjectSink*) override {
-    return WBEM_E_NOT_SUPPORTED;
-  }
-  HRESULT STDMETHODCALLTYPE DeleteInstanceAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override {
-    return WBEM_E_NOT_SUPPORTED;
-  }
-  HRESULT STDMETHODCALLTYPE CreateInstanceEnum(const BSTR, LONG, IWbemContext*, IEnumWbemClassObject**) override {
-    return WBEM_E_NOT_SUPPORTED;
-  }
-  HRESULT STDMETHODCALLTYPE CreateInstanceEnumAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override {
-    return WBEM_E_NOT_SUPPORTED;
-  }
-  HRESULT STDMETHODCALLTYPE ExecQuery(const BSTR, const BSTR, LONG, IWbemContext*, IEnumWbemClassObject**) override {
-    return WBEM_E_NOT_SUPPORTED;
-  }
-  HRESULT STDMETHODCALLTYPE ExecQueryAsync(const BSTR, const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override {
-    return WBEM_E_NOT_SUPPORTED;
-  }
+                                          IWbemCallResult**) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE CancelAsyncCall(IWbemObjectSink*) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE QueryObjectSink(LONG, IWbemObjectSink**) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE GetObjectAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE PutClass(IWbemClassObject*, LONG, IWbemContext*, IWbemCallResult**) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE PutClassAsync(IWbemClassObject*, LONG, IWbemContext*, IWbemObjectSink*) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE DeleteClass(const BSTR, LONG, IWbemContext*, IWbemCallResult**) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE DeleteClassAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE CreateClassEnum(const BSTR, LONG, IWbemContext*,
+                                            IEnumWbemClassObject**) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE CreateClassEnumAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE PutInstanceAsync(IWbemClassObject*, LONG, IWbemContext*,
+                                             IWbemObjectSink*) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE DeleteInstanceAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE CreateInstanceEnum(const BSTR, LONG, IWbemContext*,
+                                               IEnumWbemClassObject**) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE CreateInstanceEnumAsync(const BSTR, LONG, IWbemContext*,
+                                                    IWbemObjectSink*) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE ExecQuery(const BSTR, const BSTR, LONG, IWbemContext*,
+                                      IEnumWbemClassObject**) override NOT_CALLED;
+  HRESULT STDMETHODCALLTYPE ExecQueryAsync(const BSTR, const BSTR, LONG, IWbemContext*,
+                                           IWbemObjectSink*) override NOT_CALLED;
   HRESULT STDMETHODCALLTYPE ExecNotificationQuery(const BSTR, const BSTR, LONG, IWbemContext*,
-                                                  IEnumWbemClassObject**) override {
-    return WBEM_E_NOT_SUPPORTED;
-  }
+                                                  IEnumWbemClassObject**) override NOT_CALLED;
   HRESULT STDMETHODCALLTYPE ExecNotificationQueryAsync(const BSTR, const BSTR, LONG, IWbemContext*,
-                                                       IWbemObjectSink*) override {
-    return WBEM_E_NOT_SUPPORTED;
-  }
+                                                       IWbemObjectSink*) override NOT_CALLED;
   HRESULT STDMETHODCALLTYPE ExecMethod(const BSTR, const BSTR, LONG, IWbemContext*, IWbemClassObject*,
-                                       IWbemClassObject**, IWbemCallResult**) override {
-    return WBEM_E_NOT_SUPPORTED;
-  }
+                                       IWbemClassObject**, IWbemCallResult**) override NOT_CALLED;
   HRESULT STDMETHODCALLTYPE ExecMethodAsync(const BSTR, const BSTR, LONG, IWbemContext*, IWbemClassObject*,
-                                            IWbemObjectSink*) override {
-    return WBEM_E_NOT_SUPPORTED;
-  }
+                                            IWbemObjectSink*) override NOT_CALLED;
 
  private:
   const std::wstring nameSpace_;
@@ -359,6 +317,8 @@ class LocatorFactory final : public IClassFactory {
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 };
+
+#undef NOT_CALLED
 
 }  // namespace
 
