@@ -5,13 +5,16 @@
 #include <wbemcli.h>
 
 #include <functional>
+#include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "seccenter/state_library.h"
 #include "seccenter/tvn_state.h"
+#include "tests/seccenter/import_hook.h"
 #include "tests/seccenter/test_paths.h"
 #include "tests/seccenter/wmi_standin/standin_store.h"
 #include "tests/seccenter/wmi_standin/wmi_standin.h"
@@ -48,6 +51,55 @@ void Resolve(HMODULE module, const char* name, Entry& entry) {
   ASSERT_NE(entry, nullptr) << name;
 }
 
+// The BSTRs the library has allocated and not yet freed, watched through
+// its imports of SysAllocString, SysFreeString and VariantClear.
+class BstrLedger {
+ public:
+  explicit BstrLedger(HMODULE library)
+      : allocate_(library, "OLEAUT32.dll", "SysAllocString", reinterpret_cast<void*>(&Allocate)),
+        free_(library, "OLEAUT32.dll", "SysFreeString", reinterpret_cast<void*>(&Free)),
+        clear_(library, "OLEAUT32.dll", "VariantClear", reinterpret_cast<void*>(&Clear)) {
+    std::lock_guard lock(mutex_);
+    outstanding_.clear();
+    allocated_ = 0;
+  }
+  // VariantClear is one way among others to free a BSTR; it may not be imported.
+  bool watching() const { return allocate_.found() && free_.found(); }
+  static size_t Outstanding() {
+    std::lock_guard lock(mutex_);
+    return outstanding_.size();
+  }
+  static size_t Allocated() {
+    std::lock_guard lock(mutex_);
+    return allocated_;
+  }
+
+ private:
+  static BSTR WINAPI Allocate(const OLECHAR* text) {
+    BSTR bstr = SysAllocString(text);
+    std::lock_guard lock(mutex_);
+    if (bstr) outstanding_.insert(bstr), ++allocated_;
+    return bstr;
+  }
+  static void WINAPI Free(BSTR bstr) {
+    Forget(bstr);
+    SysFreeString(bstr);
+  }
+  static HRESULT WINAPI Clear(VARIANTARG* value) {
+    if (value && value->vt == VT_BSTR) Forget(value->bstrVal);
+    return VariantClear(value);
+  }
+  static void Forget(BSTR bstr) {
+    std::lock_guard lock(mutex_);
+    outstanding_.erase(bstr);
+  }
+
+  static inline std::mutex mutex_;
+  static inline std::set<BSTR> outstanding_;
+  static inline size_t allocated_ = 0;
+  ImportHook allocate_, free_, clear_;
+};
+
 std::optional<StoredInstance> Stored(const wchar_t* className) {
   return store::LoadInstance(kSecurityCenter, className, kGuidText);
 }
@@ -70,10 +122,14 @@ class StateLibraryTest : public ::testing::Test {
     Resolve(module_, "uninstallfw", lib_.uninstallfw);
     Resolve(module_, "uninstallav", lib_.uninstallav);
     Resolve(module_, "uninstallasw", lib_.uninstallasw);
+    bstrs_.emplace(module_);
+    ASSERT_TRUE(bstrs_->watching());
   }
 
   void TearDown() override {
     EXPECT_EQ(StandInLiveObjects(), liveAtStart_) << "the library left WMI objects unreleased";
+    EXPECT_EQ(BstrLedger::Outstanding(), 0u) << "the library left BSTRs unfreed";
+    bstrs_.reset();
     standIn_.reset();
     if (module_) FreeLibrary(module_);
     CoUninitialize();
@@ -83,10 +139,13 @@ class StateLibraryTest : public ::testing::Test {
   long liveAtStart_ = 0;
   StateLibrary lib_{};
   std::optional<ProcessWideStandIn> standIn_;
+  std::optional<BstrLedger> bstrs_;
 };
 
 TEST_F(StateLibraryTest, FullFirewallWriteSetsEveryPropertyInOrder) {
   EXPECT_EQ(lib_.writefw(&kGuid, L"Zelbar", L"7.0", L"Torvane Pare-feu \u00E9", 1), 0);
+  // The namespace, the class name and the four text values.
+  EXPECT_EQ(BstrLedger::Allocated(), 6u);
 
   const auto instance = Stored(L"FirewallProduct");
   ASSERT_TRUE(instance);
