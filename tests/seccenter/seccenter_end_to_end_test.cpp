@@ -1,7 +1,8 @@
 // The Security Center entry across processes, in a Wine prefix of its own
 // where the stand-in WMI service is registered for the WMI locator: a
 // program reporting through the binding writes the firewall's instance, and
-// tvn_unreg.exe deletes it, with TVN_STATE.DLL beside them or absent.
+// tvn_unreg.exe deletes it, with TVN_STATE.DLL beside them or absent; and
+// the library as it behaves on the older Windows versions Wine can present.
 #include <gtest/gtest.h>
 #include <wbemcli.h>
 
@@ -36,6 +37,9 @@ void RegisterStandInForThePrefix() {
             ERROR_SUCCESS);
 }
 
+// The programs a stage folder holds, beside TVN_STATE.DLL or not.
+constexpr const wchar_t* kStagedTestPrograms[] = {L"report_state_probe.exe", L"windows_version_probe.exe"};
+
 // A folder holding copies of the programs, as an installation would.
 std::wstring StageFolder(const wchar_t* name, bool withLibrary) {
   wchar_t temp[MAX_PATH];
@@ -43,8 +47,8 @@ std::wstring StageFolder(const wchar_t* name, bool withLibrary) {
   const std::wstring folder = std::wstring(temp) + L"tvn-seccenter-" + std::to_wstring(GetCurrentProcessId()) + name;
   CreateDirectoryW(folder.c_str(), nullptr);
   CopyFileW(DeliverablePath(L"tvn_unreg.exe").c_str(), (folder + L"\\tvn_unreg.exe").c_str(), FALSE);
-  CopyFileW((TestProgramDir() + L"\\report_state_probe.exe").c_str(), (folder + L"\\report_state_probe.exe").c_str(),
-            FALSE);
+  for (const wchar_t* program : kStagedTestPrograms)
+    CopyFileW((TestProgramDir() + L"\\" + program).c_str(), (folder + L"\\" + program).c_str(), FALSE);
   if (withLibrary) {
     CopyFileW(DeliverablePath(L"TVN_STATE.DLL").c_str(), (folder + L"\\TVN_STATE.DLL").c_str(), FALSE);
   }
@@ -52,8 +56,8 @@ std::wstring StageFolder(const wchar_t* name, bool withLibrary) {
 }
 
 void RemoveStageFolder(const std::wstring& folder) {
-  for (const wchar_t* file : {L"\\tvn_unreg.exe", L"\\report_state_probe.exe", L"\\TVN_STATE.DLL"})
-    DeleteFileW((folder + file).c_str());
+  for (const wchar_t* program : kStagedTestPrograms) DeleteFileW((folder + L"\\" + program).c_str());
+  for (const wchar_t* file : {L"\\tvn_unreg.exe", L"\\TVN_STATE.DLL"}) DeleteFileW((folder + file).c_str());
   RemoveDirectoryW(folder.c_str());
 }
 
@@ -194,6 +198,40 @@ TEST_F(SecurityCenterEndToEnd, StopDeletesAtOnceAndTheTimerNoLongerFires) {
   EXPECT_LT(endedAfter, kUnregMinimumRun);
   EXPECT_EQ(finished.exitCode, 0u);
   EXPECT_EQ(store::CallCount(L"DeleteInstance"), 1u);
+}
+
+// Wine presents the Windows version named in its per-program settings.
+class PresentedWindows {
+ public:
+  explicit PresentedWindows(const wchar_t* version) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"Version", REG_SZ, version,
+                    static_cast<DWORD>((wcslen(version) + 1) * sizeof(wchar_t)));
+  }
+  ~PresentedWindows() { RegDeleteKeyW(HKEY_CURRENT_USER, kKey); }
+
+ private:
+  static constexpr wchar_t kKey[] = L"Software\\Wine\\AppDefaults\\windows_version_probe.exe";
+};
+
+TEST_F(SecurityCenterEndToEnd, WritesNeedASecurityCenterWhileDeletesAlwaysTry) {
+  const struct {
+    const wchar_t* windows;
+    long written;
+  } cases[] = {{L"win2k", kNoSecurityCenter}, {L"win2003", kNoSecurityCenter}, {L"winxp", 0}, {L"vista", 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::string(c.windows, c.windows + wcslen(c.windows)));
+    store::Reset();
+    store::AddNamespace(kSecurityCenter);
+    PresentedWindows presented(c.windows);
+
+    EXPECT_EQ(static_cast<long>(RunToEnd(withLibrary_, L"windows_version_probe.exe", L"write").exitCode), c.written);
+    EXPECT_EQ(FirewallInstance().has_value(), c.written == 0);
+    EXPECT_EQ(store::CallCount(L"ConnectServer"), c.written == 0 ? 1u : 0u);
+
+    const long deleted = static_cast<long>(RunToEnd(withLibrary_, L"windows_version_probe.exe", L"delete").exitCode);
+    EXPECT_EQ(deleted, c.written == 0 ? S_OK : static_cast<HRESULT>(WBEM_E_NOT_FOUND));
+    EXPECT_EQ(store::CallCount(L"DeleteInstance"), 1u);
+  }
 }
 
 }  // namespace
