@@ -51,6 +51,7 @@ TEST(UnregisterFirewall, DeletesTheProductInstance) {
 class StateLibraryBindingTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    store::UseStore(L"state_binding_test");
     ASSERT_FALSE(LibraryLoaded());
     store::Reset();
     store::AddNamespace(kSecurityCenter);

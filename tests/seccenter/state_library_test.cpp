@@ -107,6 +107,7 @@ std::optional<StoredInstance> Stored(const wchar_t* className) {
 class StateLibraryTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    store::UseStore(L"state_library_test");
     // A single-threaded apartment: no multithreaded one exists in this
     // process, so a thread without COM really has none.
     ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);

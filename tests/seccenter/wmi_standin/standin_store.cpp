@@ -5,7 +5,14 @@
 namespace tvn::test::standin_store {
 namespace {
 
-constexpr wchar_t kRoot[] = L"Software\\Torvane tests\\WMI stand-in";
+// Each test program names its own store, so test programs running at the
+// same time in one prefix do not see each other's instances; the processes
+// a test starts inherit the name with its environment.
+std::wstring RootKey() {
+  wchar_t name[64] = L"shared";
+  GetEnvironmentVariableW(kStoreNameVariable, name, 64);
+  return std::wstring(L"Software\\Torvane tests\\WMI stand-in\\") + name;
+}
 // A value name no WMI property can have: the order the properties were set.
 constexpr wchar_t kPutOrderValue[] = L"(put order)";
 
@@ -13,7 +20,7 @@ constexpr wchar_t kPutOrderValue[] = L"(put order)";
 class Key {
  public:
   explicit Key(const std::wstring& path, bool create) {
-    const std::wstring full = std::wstring(kRoot) + (path.empty() ? L"" : L"\\" + path);
+    const std::wstring full = RootKey() + (path.empty() ? L"" : L"\\" + path);
     const LONG status = create ? RegCreateKeyExW(HKEY_CURRENT_USER, full.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                                                  nullptr, &key_, nullptr)
                                : RegOpenKeyExW(HKEY_CURRENT_USER, full.c_str(), 0, KEY_ALL_ACCESS, &key_);
@@ -76,7 +83,7 @@ std::vector<std::wstring> SplitNames(const std::wstring& joined) {
 
 }  // namespace
 
-void Reset() { RegDeleteTreeW(HKEY_CURRENT_USER, kRoot); }
+void Reset() { RegDeleteTreeW(HKEY_CURRENT_USER, RootKey().c_str()); }
 
 void AddNamespace(std::wstring_view nameSpace) { Key(NamespaceKey(nameSpace), true); }
 
@@ -85,7 +92,7 @@ bool HasNamespace(std::wstring_view nameSpace) { return static_cast<bool>(Key(Na
 void SaveInstance(std::wstring_view nameSpace, std::wstring_view className, std::wstring_view key,
                   const StoredInstance& instance) {
   const std::wstring path = InstanceKey(nameSpace, className, key);
-  RegDeleteTreeW(HKEY_CURRENT_USER, (std::wstring(kRoot) + L"\\" + path).c_str());
+  RegDeleteTreeW(HKEY_CURRENT_USER, (RootKey() + L"\\" + path).c_str());
   Key stored(path, true);
   for (const auto& [name, value] : instance.properties) {
     if (const auto* text = std::get_if<std::wstring>(&value))
@@ -121,7 +128,7 @@ std::optional<StoredInstance> LoadInstance(std::wstring_view nameSpace, std::wst
 }
 
 bool DeleteInstance(std::wstring_view nameSpace, std::wstring_view className, std::wstring_view key) {
-  const std::wstring full = std::wstring(kRoot) + L"\\" + InstanceKey(nameSpace, className, key);
+  const std::wstring full = RootKey() + L"\\" + InstanceKey(nameSpace, className, key);
   return RegDeleteTreeW(HKEY_CURRENT_USER, full.c_str()) == ERROR_SUCCESS;
 }
 

@@ -26,6 +26,11 @@ struct StoredInstance {
 
 namespace standin_store {
 
+// The environment variable that names the store a process uses ("shared"
+// when unset); a test program sets it before its first call.
+inline constexpr wchar_t kStoreNameVariable[] = L"TVN_WMI_STANDIN_STORE";
+inline void UseStore(const wchar_t* name) { SetEnvironmentVariableW(kStoreNameVariable, name); }
+
 // Forgets every namespace, instance, count and failure.
 void Reset();
 
