@@ -8,6 +8,7 @@ packages=(
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-utils
   clang llvm libclang-rt-14-dev
+  osslsigncode openssl
   googletest libbenchmark-dev
   locales
 )
