@@ -2,6 +2,10 @@
 // modal result given to its form when clicked.
 #pragma once
 
+#include <windows.h>
+
+#include <commctrl.h>
+
 #include <string>
 
 #include "control.h"
