@@ -20,9 +20,9 @@ RgbImage CaptureWindow(HWND window) {
   void* bits = nullptr;
   HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   HGDIOBJ old = SelectObject(mem, bitmap);
-  // The window asks itself and its children to draw into the bitmap; what
-  // lies over it on the screen does not matter.
-  if (!PrintWindow(window, mem, 0)) BitBlt(mem, 0, 0, image.width, image.height, screen, r.left, r.top, SRCCOPY);
+  // What the screen shows where the window is: the caller keeps the window
+  // on top while it captures.
+  BitBlt(mem, 0, 0, image.width, image.height, screen, r.left, r.top, SRCCOPY);
   GdiFlush();
   image.pixels.resize(static_cast<size_t>(image.width) * image.height * 3);
   const auto* bgra = static_cast<const uint8_t*>(bits);
