@@ -12,8 +12,8 @@ constexpr char kEngineServerKey[] = "CLSID\\{adb880a6-d8ff-11cf-9377-00aa003b7a1
 std::string RegisteredEngineServer() {
   char value[MAX_PATH] = "";
   DWORD size = sizeof value;
-  if (RegGetValueA(HKEY_CLASSES_ROOT, kEngineServerKey, nullptr, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ |
-                       RRF_NOEXPAND, nullptr, value, &size) != ERROR_SUCCESS)
+  if (RegGetValueA(HKEY_CLASSES_ROOT, kEngineServerKey, nullptr, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
+                   nullptr, value, &size) != ERROR_SUCCESS)
     return "";
   char expanded[MAX_PATH] = "";
   const DWORD length = ExpandEnvironmentStringsA(value, expanded, sizeof expanded);

@@ -172,15 +172,14 @@ void WinControl::CreateContainer(DWORD style, DWORD ex_style) {
   own_class_ = true;
   HWND parent = Parent() ? Parent()->Handle() : nullptr;
   if (Visible()) style |= WS_VISIBLE;
-  AttachHandle(
-      CreateWindowExA(ex_style, kContainerClass, "", style, 0, 0, 0, 0, parent, nullptr, Instance(), nullptr));
+  AttachHandle(CreateWindowExA(ex_style, kContainerClass, "", style, 0, 0, 0, 0, parent, nullptr, Instance(), nullptr));
 }
 
 void WinControl::CreateTopLevel(const std::string& class_name, HWND owner, DWORD style, DWORD ex_style) {
   RegisterContainerClass(class_name.c_str(), ContainerProc);
   own_class_ = true;
-  AttachHandle(CreateWindowExA(ex_style, class_name.c_str(), "", style, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
-                               owner, nullptr, Instance(), nullptr));
+  AttachHandle(CreateWindowExA(ex_style, class_name.c_str(), "", style, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, owner,
+                               nullptr, Instance(), nullptr));
 }
 
 void WinControl::RemoveChild(Control* child) {

@@ -83,9 +83,7 @@ LRESULT CALLBACK MaskedEdit::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
 
 // ---- IpAddressEdit ---------------------------------------------------------------------
 
-IpAddressEdit::IpAddressEdit(WinControl* parent) : WinControl(parent) {
-  CreateStandard(WC_IPADDRESSA, WS_TABSTOP);
-}
+IpAddressEdit::IpAddressEdit(WinControl* parent) : WinControl(parent) { CreateStandard(WC_IPADDRESSA, WS_TABSTOP); }
 
 std::string IpAddressEdit::Text() const {
   DWORD address = 0;

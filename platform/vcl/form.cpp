@@ -33,8 +33,8 @@ Form::Form(const FormOptions& options) : WinControl(nullptr), options_(options) 
   CreateTopLevel(options.class_name, options.owner ? options.owner->Handle() : nullptr, StyleOf(options),
                  ExStyleOf(options));
   SetVisible(false);
-  tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0,
-                             0, 0, Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
+  tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0,
+                             0, Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
   SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
   Application::Instance().AddForm(this);
 }
@@ -204,8 +204,7 @@ LRESULT Form::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       GetWindowRect(Handle(), &r);
       // Keep the control's bounds in step with moves made by the user.
       RECT b = Bounds();
-      if (r.left != b.left || r.top != b.top || r.right != b.right || r.bottom != b.bottom)
-        KeepBounds(r);
+      if (r.left != b.left || r.top != b.top || r.right != b.right || r.bottom != b.bottom) KeepBounds(r);
       break;
     }
   }

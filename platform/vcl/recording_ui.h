@@ -49,7 +49,7 @@ class RecordingUi : public SystemUi {
     return answer;
   }
   bool ShellExecuteFile(HWND, const std::string& verb, const std::string& file, const std::string& parameters,
-                    const std::string& directory, int show) override {
+                        const std::string& directory, int show) override {
     shell_calls.push_back({verb, file, parameters, directory, show});
     return shell_result;
   }

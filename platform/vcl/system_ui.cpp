@@ -47,11 +47,10 @@ std::optional<std::string> SystemUi::OpenFileName(HWND owner, const OpenFileRequ
 }
 
 bool SystemUi::ShellExecuteFile(HWND owner, const std::string& verb, const std::string& file,
-                            const std::string& parameters, const std::string& directory, int show) {
-  HINSTANCE result =
-      ShellExecuteA(owner, verb.empty() ? nullptr : verb.c_str(), file.c_str(),
-                    parameters.empty() ? nullptr : parameters.c_str(), directory.empty() ? nullptr : directory.c_str(),
-                    show);
+                                const std::string& parameters, const std::string& directory, int show) {
+  HINSTANCE result = ShellExecuteA(owner, verb.empty() ? nullptr : verb.c_str(), file.c_str(),
+                                   parameters.empty() ? nullptr : parameters.c_str(),
+                                   directory.empty() ? nullptr : directory.c_str(), show);
   return reinterpret_cast<INT_PTR>(result) > 32;
 }
 

@@ -26,7 +26,7 @@ class SystemUi {
   virtual std::optional<std::string> OpenFileName(HWND owner, const OpenFileRequest& request);
   // ShellExecuteA: true when the shell started it.
   virtual bool ShellExecuteFile(HWND owner, const std::string& verb, const std::string& file,
-                            const std::string& parameters, const std::string& directory, int show);
+                                const std::string& parameters, const std::string& directory, int show);
   // sndPlaySoundA.
   virtual bool PlaySoundFile(const std::string& file, UINT flags);
 };

@@ -139,7 +139,8 @@ TEST(ShellServices, HelpDoesNothingWithoutTheEngine) {
       [] { return std::string("C:\\windows\\system32\\"); },
   };
   EXPECT_FALSE(engine.Load(nothing));
-  EXPECT_EQ(tried, (std::vector<std::string>{"hhctrl.ocx", "C:\\Help\\hhctrl.ocx", "C:\\windows\\system32\\hhctrl.ocx"}));
+  EXPECT_EQ(tried,
+            (std::vector<std::string>{"hhctrl.ocx", "C:\\Help\\hhctrl.ocx", "C:\\windows\\system32\\hhctrl.ocx"}));
   EXPECT_FALSE(engine.Loaded());
   engine.ShowContext("torvane.chm", 1);
   engine.CloseAll();
