@@ -4,21 +4,12 @@
 
 namespace tvn {
 
-namespace {
-
-vcl::FormOptions AboutBoxOptions(vcl::Form* owner) {
-  vcl::FormOptions options;
-  options.class_name = "TAboutBox";
-  options.border = vcl::BorderStyle::kSingle;
-  options.border_icons = false;
-  options.position = vcl::Position::kScreenCenter;
-  options.owner = owner;
-  return options;
-}
-
-}  // namespace
-
-TAboutBox::TAboutBox(vcl::Form* owner) : vcl::Form(AboutBoxOptions(owner)) {
+TAboutBox::TAboutBox(vcl::Form* owner)
+    : vcl::Form({.class_name = "TAboutBox",
+                 .border = vcl::BorderStyle::kSingle,
+                 .border_icons = false,
+                 .position = vcl::Position::kScreenCenter,
+                 .owner = owner}) {
   SetCaption("A propos de Torvane Firewall");
   SetClientSize(507, 307);
   SetColor(vcl::kWhite);

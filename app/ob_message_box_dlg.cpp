@@ -2,20 +2,11 @@
 
 namespace tvn {
 
-namespace {
-
-vcl::FormOptions MessageBoxOptions(vcl::Form* owner) {
-  vcl::FormOptions options;
-  options.class_name = "TOBMessageBoxDlg";
-  options.border = vcl::BorderStyle::kNone;
-  options.position = vcl::Position::kScreenCenter;
-  options.owner = owner;
-  return options;
-}
-
-}  // namespace
-
-TOBMessageBoxDlg::TOBMessageBoxDlg(vcl::Form* owner) : vcl::Form(MessageBoxOptions(owner)) {
+TOBMessageBoxDlg::TOBMessageBoxDlg(vcl::Form* owner)
+    : vcl::Form({.class_name = "TOBMessageBoxDlg",
+                 .border = vcl::BorderStyle::kNone,
+                 .position = vcl::Position::kScreenCenter,
+                 .owner = owner}) {
   SetCaption("Torvane Firewall");
   SetClientSize(479, 355);
   SetColor(vcl::kWhite);

@@ -17,8 +17,8 @@ class Button : public WinControl {
   explicit Button(WinControl* parent, const std::string& caption = "");
   ~Button() override;
 
-  void SetCaption(const std::string& caption);
-  std::string Caption() const;
+  void SetCaption(const std::string& caption) { SetText(caption); }
+  std::string Caption() const { return Text(); }
   // A bitmap resource shown left of the caption (its lower-left pixel's
   // colour is transparent). Empty name removes it.
   void SetGlyph(const char* resource_name);

@@ -21,14 +21,6 @@ Button::~Button() {
   if (glyphs_) ImageList_Destroy(glyphs_);
 }
 
-void Button::SetCaption(const std::string& caption) { SetWindowTextA(Handle(), caption.c_str()); }
-
-std::string Button::Caption() const {
-  char text[256] = "";
-  GetWindowTextA(Handle(), text, sizeof text);
-  return text;
-}
-
 void Button::SetGlyph(const char* resource_name) {
   SetGlyph(resource_name && *resource_name
                ? static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), resource_name, IMAGE_BITMAP, 0, 0, 0))
@@ -73,33 +65,32 @@ void Button::Command(WORD code) {
   if (code == BN_CLICKED) Click();
 }
 
-// ---- CheckBox -------------------------------------------------------------------
+// ---- CheckBox and RadioButton ---------------------------------------------------
 
-CheckBox::CheckBox(WinControl* parent, const std::string& caption) : WinControl(parent) {
-  // Not an automatic check box: the state changes in one place, SetChecked.
-  CreateStandard(WC_BUTTONA, WS_TABSTOP | BS_CHECKBOX, 0, caption.c_str());
+CheckableButton::CheckableButton(WinControl* parent, const std::string& caption, DWORD style) : WinControl(parent) {
+  // Not automatic buttons: the state changes in one place, SetChecked.
+  CreateStandard(WC_BUTTONA, WS_TABSTOP | style, 0, caption.c_str());
 }
 
-void CheckBox::SetCaption(const std::string& caption) { SetWindowTextA(Handle(), caption.c_str()); }
-
-void CheckBox::SetChecked(bool checked) {
-  if (checked == checked_) return;
+bool CheckableButton::ChangeState(bool checked) {
+  if (checked == checked_) return false;
   checked_ = checked;
   SendMessageA(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-  Click();
+  return true;
+}
+
+CheckBox::CheckBox(WinControl* parent, const std::string& caption) : CheckableButton(parent, caption, BS_CHECKBOX) {}
+
+void CheckBox::SetChecked(bool checked) {
+  if (ChangeState(checked)) Click();
 }
 
 void CheckBox::Command(WORD code) {
-  if (code == BN_CLICKED) SetChecked(!checked_);
+  if (code == BN_CLICKED) SetChecked(!Checked());
 }
 
-// ---- RadioButton ------------------------------------------------------------------
-
-RadioButton::RadioButton(WinControl* parent, const std::string& caption) : WinControl(parent) {
-  CreateStandard(WC_BUTTONA, WS_TABSTOP | BS_RADIOBUTTON, 0, caption.c_str());
-}
-
-void RadioButton::SetCaption(const std::string& caption) { SetWindowTextA(Handle(), caption.c_str()); }
+RadioButton::RadioButton(WinControl* parent, const std::string& caption)
+    : CheckableButton(parent, caption, BS_RADIOBUTTON) {}
 
 void RadioButton::TurnSiblingsOff() {
   if (!Parent()) return;
@@ -108,10 +99,7 @@ void RadioButton::TurnSiblingsOff() {
 }
 
 void RadioButton::SetChecked(bool checked) {
-  if (checked == checked_) return;
-  checked_ = checked;
-  SendMessageA(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-  if (!checked) return;
+  if (!ChangeState(checked) || !checked) return;
   TurnSiblingsOff();
   Click();
 }

@@ -201,6 +201,15 @@ Color WinControl::BackgroundColor() const {
   return kButtonFace;
 }
 
+void WinControl::SetText(const std::string& text) { SetWindowTextA(handle_, text.c_str()); }
+
+std::string WinControl::Text() const {
+  const int length = GetWindowTextLengthA(handle_);
+  std::string text(length + 1, '\0');
+  text.resize(GetWindowTextA(handle_, text.data(), length + 1));
+  return text;
+}
+
 void WinControl::SetFocus() {
   if (handle_) ::SetFocus(handle_);
 }

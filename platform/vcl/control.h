@@ -159,6 +159,10 @@ class WinControl : public Control {
   void SetFocus();
   bool Focused() const;
 
+  // The window's text: a caption, or an edit's contents.
+  void SetText(const std::string& text);
+  std::string Text() const;
+
   const std::vector<Control*>& Controls() const { return children_; }
 
   // Control that owns a window handle, or null.

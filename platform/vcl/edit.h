@@ -15,8 +15,6 @@ class Edit : public WinControl {
  public:
   explicit Edit(WinControl* parent, const std::string& text = "");
 
-  void SetText(const std::string& text);
-  std::string Text() const;
   void SetMaxLength(int length);
   void SetReadOnly(bool read_only);
 

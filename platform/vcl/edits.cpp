@@ -15,16 +15,6 @@ Edit::Edit(WinControl* parent, const std::string& text) : WinControl(parent) {
   CreateStandard(WC_EDITA, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, text.c_str());
 }
 
-void Edit::SetText(const std::string& text) { SetWindowTextA(Handle(), text.c_str()); }
-
-std::string Edit::Text() const {
-  const int length = GetWindowTextLengthA(Handle());
-  std::string text(length + 1, '\0');
-  GetWindowTextA(Handle(), text.data(), length + 1);
-  text.resize(length);
-  return text;
-}
-
 void Edit::SetMaxLength(int length) { SendMessageA(Handle(), EM_SETLIMITTEXT, length, 0); }
 
 void Edit::SetReadOnly(bool read_only) { SendMessageA(Handle(), EM_SETREADONLY, read_only, 0); }

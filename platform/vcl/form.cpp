@@ -52,14 +52,6 @@ void Form::Destroying() {
   if (on_destroy) on_destroy();
 }
 
-void Form::SetCaption(const std::string& caption) { SetWindowTextA(Handle(), caption.c_str()); }
-
-std::string Form::Caption() const {
-  char text[512] = "";
-  GetWindowTextA(Handle(), text, sizeof text);
-  return text;
-}
-
 void Form::SetClientSize(int width, int height) {
   RECT r{0, 0, width, height};
   AdjustWindowRectEx(&r, GetWindowLongA(Handle(), GWL_STYLE), FALSE, GetWindowLongA(Handle(), GWL_EXSTYLE));

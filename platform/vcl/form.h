@@ -45,8 +45,8 @@ class Form : public WinControl {
   // its controls still exist.
   void Destroying();
 
-  void SetCaption(const std::string& caption);
-  std::string Caption() const;
+  void SetCaption(const std::string& caption) { SetText(caption); }
+  std::string Caption() const { return Text(); }
   void SetClientSize(int width, int height);
   int ClientWidth() const;
   int ClientHeight() const;

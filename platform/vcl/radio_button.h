@@ -6,23 +6,18 @@
 
 #include <string>
 
-#include "control.h"
+#include "check_box.h"
 
 namespace vcl {
 
-class RadioButton : public WinControl {
+class RadioButton : public CheckableButton {
  public:
   explicit RadioButton(WinControl* parent, const std::string& caption = "");
-
-  void SetCaption(const std::string& caption);
-  void SetChecked(bool checked);
-  bool Checked() const { return checked_; }
-
+  void SetChecked(bool checked) override;
   void Command(WORD code) override;
 
  private:
   void TurnSiblingsOff();
-  bool checked_ = false;
 };
 
 }  // namespace vcl
