@@ -46,19 +46,13 @@ class Canvas:
             for x in range(max(0, x0), min(self.w, x1)):
                 self.put(x, y, c)
 
-    def vgradient(self, top, bottom):
+    def gradient(self, first, last, horizontal=False):
+        """Fills from the first colour (top or left) to the last (bottom or right)."""
+        span = max(1, (self.w if horizontal else self.h) - 1)
         for y in range(self.h):
-            t = y / max(1, self.h - 1)
-            c = tuple(int(top[i] + (bottom[i] - top[i]) * t) for i in range(3))
             for x in range(self.w):
-                self.put(x, y, c)
-
-    def hgradient(self, left, right):
-        for x in range(self.w):
-            t = x / max(1, self.w - 1)
-            c = tuple(int(left[i] + (right[i] - left[i]) * t) for i in range(3))
-            for y in range(self.h):
-                self.put(x, y, c)
+                t = (x if horizontal else y) / span
+                self.put(x, y, tuple(int(first[i] + (last[i] - first[i]) * t) for i in range(3)))
 
     def shape(self, inside, c, samples=3):
         """Fills where inside(x, y) holds, with edges smoothed by supersampling."""
@@ -176,7 +170,7 @@ def waves(c, y0, amplitude, color, alpha, period):
 
 def about_picture():
     c = Canvas(500, 260)
-    c.vgradient((24, 52, 104), DEEP)
+    c.gradient((24, 52, 104), DEEP)
     for k in range(6):
         waves(c, 150 + k * 14, 10 + k * 2, TEAL, 0.25 + k * 0.05, 40 + k * 7)
     draw_mark(c, 400, 40, 150)
@@ -186,7 +180,7 @@ def about_picture():
 
 def banner(name, w, h):
     c = Canvas(w, h)
-    c.hgradient(DEEP, (30, 70, 130))
+    c.gradient(DEEP, (30, 70, 130), horizontal=True)
     for k in range(4):
         waves(c, h * 0.55 + k * 9, 6 + k, TEAL, 0.3, 30 + k * 9)
     draw_mark(c, 50, 14, 82)
