@@ -19,5 +19,6 @@ struct Scene {
 using SceneList = std::vector<Scene>;
 
 void AddShellScenes(SceneList& scenes);
+void AddWidgetScenes(SceneList& scenes);
 
 }  // namespace tvn::screenshot

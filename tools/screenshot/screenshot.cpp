@@ -21,6 +21,7 @@ namespace {
 
 SceneList AllScenes() {
   SceneList scenes;
+  AddWidgetScenes(scenes);
   AddShellScenes(scenes);
   return scenes;
 }
