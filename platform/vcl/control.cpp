@@ -144,10 +144,14 @@ WinControl::WinControl(WinControl* parent) : Control(parent) {}
 
 WinControl::~WinControl() {
   if (background_brush_) DeleteObject(background_brush_);
-  if (handle_) {
-    RemovePropA(handle_, kControlProp);
-    DestroyWindow(handle_);
-  }
+  DestroyHandle();
+}
+
+void WinControl::DestroyHandle() {
+  if (!handle_) return;
+  RemovePropA(handle_, kControlProp);
+  DestroyWindow(handle_);
+  handle_ = nullptr;
 }
 
 WinControl* WinControl::FromHandle(HWND handle) {
@@ -163,8 +167,10 @@ void WinControl::AttachHandle(HWND handle) {
 void WinControl::CreateStandard(const char* window_class, DWORD style, DWORD ex_style, const char* text) {
   HWND parent = Parent() ? Parent()->Handle() : nullptr;
   if (Visible()) style |= WS_VISIBLE;
-  AttachHandle(CreateWindowExA(ex_style, window_class, text, WS_CHILD | WS_CLIPSIBLINGS | style, 0, 0, 0, 0, parent,
-                               nullptr, Instance(), nullptr));
+  // Made at the control's current bounds: some controls lay out their parts
+  // only when they are made.
+  AttachHandle(CreateWindowExA(ex_style, window_class, text, WS_CHILD | WS_CLIPSIBLINGS | style, Left(), Top(), Width(),
+                               Height(), parent, nullptr, Instance(), nullptr));
 }
 
 void WinControl::CreateContainer(DWORD style, DWORD ex_style) {

@@ -181,6 +181,8 @@ class WinControl : public Control {
   void CreateStandard(const char* window_class, DWORD style, DWORD ex_style = 0, const char* text = "");
   void CreateContainer(DWORD style = WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, DWORD ex_style = 0);
   void AttachHandle(HWND handle);
+  // Destroys the window (a control that must be made again at a new size).
+  void DestroyHandle();
   // Top-level containers (forms) give their own class name, owner and frame.
   void CreateTopLevel(const std::string& class_name, HWND owner, DWORD style, DWORD ex_style);
 

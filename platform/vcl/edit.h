@@ -50,6 +50,11 @@ class IpAddressEdit : public WinControl {
   bool SetText(const std::string& text);
   bool IsBlank() const;
   void Clear();
+
+ protected:
+  // The control places its four fields only when it is made: a new size
+  // makes it again, keeping the address.
+  void BoundsChanged() override;
 };
 
 class ProgressBar : public WinControl {

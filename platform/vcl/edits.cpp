@@ -96,6 +96,15 @@ bool IpAddressEdit::SetText(const std::string& text) {
 
 bool IpAddressEdit::IsBlank() const { return SendMessageA(Handle(), IPM_ISBLANK, 0, 0) != 0; }
 
+void IpAddressEdit::BoundsChanged() {
+  const bool blank = IsBlank();
+  const std::string address = Text();
+  DestroyHandle();
+  CreateStandard(WC_IPADDRESSA, WS_TABSTOP);
+  if (!blank) SetText(address);
+  HintChanged();
+}
+
 void IpAddressEdit::Clear() { SendMessageA(Handle(), IPM_CLEARADDRESS, 0, 0); }
 
 // ---- ProgressBar --------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include "grid.h"
 #include "label.h"
 #include "page_control.h"
+#include "popup_menu.h"
 #include "radio_button.h"
 #include "radio_group.h"
 #include "timer.h"
@@ -245,6 +246,23 @@ TEST_F(WidgetsTest, PageControlShowsOnePageAndRunsItsShowEvent) {
   EXPECT_EQ(shown, 1);
   EXPECT_FALSE(traffic.Visible());
   EXPECT_EQ(help.Left(), 84);
+}
+
+TEST(PopupMenu, ChoosingRunsOnlyEnabledItems) {
+  PopupMenu menu;
+  std::vector<std::string> chosen;
+  menu.Add("Afficher &console", [&] { chosen.push_back("console"); });
+  const int separator = menu.AddSeparator();
+  const int stop = menu.Add("&D\xE9sactiver le firewall", [&] { chosen.push_back("stop"); });
+  menu.Choose(0);
+  menu.Choose(separator);
+  menu.At(stop).enabled = false;
+  menu.Choose(stop);
+  menu.At(stop).caption = "&Activer le firewall";
+  menu.At(stop).enabled = true;
+  menu.Choose(stop);
+  EXPECT_EQ(chosen, (std::vector<std::string>{"console", "stop"}));
+  EXPECT_TRUE(menu.At(separator).IsSeparator());
 }
 
 }  // namespace
