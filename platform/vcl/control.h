@@ -131,7 +131,7 @@ class GraphicControl : public Control {
   virtual void MouseLeave() {}
 
  protected:
-  void BoundsChanged() override { Invalidate(); }
+  void BoundsChanged() override;
   void VisibleChanged() override;
   void EnabledChanged() override { Invalidate(); }
   void FontChanged() override { Invalidate(); }

@@ -81,6 +81,7 @@ class Form : public WinControl {
 
   // The tooltip of a window or of a rectangle of it (graphic controls).
   void SetToolTip(HWND window, UINT_PTR id, const RECT* rect, const std::string& text);
+  HWND ToolTips() const { return tooltip_; }
 
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
