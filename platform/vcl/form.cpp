@@ -176,6 +176,7 @@ void Form::SetToolTip(HWND window, UINT_PTR id, const RECT* rect, const std::str
 }
 
 LRESULT Form::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (LRESULT result = 0; on_message && on_message(msg, wp, lp, result)) return result;
   switch (msg) {
     case WM_SHOWWINDOW:
       if (wp && on_show) on_show();

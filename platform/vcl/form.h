@@ -78,6 +78,9 @@ class Form : public WinControl {
   // Help requests sent to this form while it is active; returns whether the
   // request was handled, and may turn off the application's own help.
   std::function<bool(WORD command, ULONG_PTR data, bool& call_help)> on_help;
+  // Sees every message of the form's window first; returns true when it
+  // handled one (result set), false to let the form handle it.
+  std::function<bool(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)> on_message;
 
   // The tooltip of a window or of a rectangle of it (graphic controls).
   void SetToolTip(HWND window, UINT_PTR id, const RECT* rect, const std::string& text);

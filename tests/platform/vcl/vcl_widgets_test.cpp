@@ -1,6 +1,8 @@
 // The widget layer's event semantics, run on real windows under Wine.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "application.h"
 #include "button.h"
 #include "check_box.h"
@@ -276,6 +278,34 @@ TEST(TrayIcon, DoubleClickAndMenuComeFromTheShellsMessages) {
   SendMessageA(utility, TrayIcon::kCallbackMessage, tray.Id() + 1, WM_LBUTTONDBLCLK);  // another icon's
   EXPECT_EQ(double_clicks, 1);
   tray.SetVisible(false);
+}
+
+TEST_F(WidgetsTest, FormMessageHookSeesMessagesFirst) {
+  constexpr UINT kShowMainWindow = WM_USER + 10;
+  int shown = 0;
+  form.on_message = [&](UINT msg, WPARAM, LPARAM, LRESULT& result) {
+    if (msg != kShowMainWindow) return false;
+    ++shown;
+    result = 1;
+    return true;
+  };
+  EXPECT_EQ(SendMessageA(form.Handle(), kShowMainWindow, 0, 0), 1);
+  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(SendMessageA(form.Handle(), WM_USER + 11, 0, 0), 0);  // passed on
+}
+
+TEST(Application, TasksPostedFromWorkersRunOnTheWindowsThread) {
+  Application& app = Application::Instance();
+  app.UtilityWindow();
+  const DWORD gui_thread = GetCurrentThreadId();
+  std::vector<DWORD> ran_on;
+  std::thread worker([&] {
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(app.Post([&] { ran_on.push_back(GetCurrentThreadId()); }));
+  });
+  worker.join();
+  const DWORD start = GetTickCount();
+  while (ran_on.size() < 3 && GetTickCount() - start < 5000) app.HandleMessage();
+  EXPECT_EQ(ran_on, (std::vector<DWORD>{gui_thread, gui_thread, gui_thread}));
 }
 
 TEST(PopupMenu, ChoosingRunsOnlyEnabledItems) {
