@@ -97,7 +97,15 @@ void Form::Show() {
 
 void Form::Hide() { SetVisible(false); }
 
+void Form::Activated() {
+  if (active_) return;
+  active_ = true;
+  Application::Instance().SetActiveForm(this);
+  if (on_activate) on_activate();
+}
+
 void Form::VisibleChanged() {
+  if (!Visible()) active_ = false;
   // WM_SHOWWINDOW brings the show and hide events.
   ShowWindow(Handle(), Visible() ? SW_SHOW : SW_HIDE);
   if (Visible()) SetForegroundWindow(Handle());
@@ -145,6 +153,9 @@ int Form::ShowModal() {
   modal_ = true;
   SetOtherWindowsEnabled(false);
   Show();
+  // A modal form is the application's active form even when another program
+  // keeps the foreground (the system then does not activate the window).
+  Activated();
   while (modal_result_ == kMrNone && Visible()) {
     if (!app.HandleMessage()) {
       if (modal_result_ == kMrNone) modal_result_ = kMrCancel;
@@ -183,10 +194,10 @@ LRESULT Form::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (!wp && on_hide) on_hide();
       break;
     case WM_ACTIVATE:
-      if (LOWORD(wp) != WA_INACTIVE) {
-        Application::Instance().SetActiveForm(this);
-        if (on_activate) on_activate();
-      }
+      if (LOWORD(wp) != WA_INACTIVE)
+        Activated();
+      else
+        active_ = false;
       break;
     case WM_CLOSE:
       Close();

@@ -93,12 +93,16 @@ class Form : public WinControl {
 
  private:
   void PlaceOnScreen();
+  // The form becomes the application's active form: the activate event runs
+  // once per activation.
+  void Activated();
   void SetOtherWindowsEnabled(bool enabled);
 
   FormOptions options_;
   HWND tooltip_ = nullptr;
   bool placed_ = false;
   bool modal_ = false;
+  bool active_ = false;
   int modal_result_ = kMrNone;
   std::vector<HWND> disabled_for_modal_;
 };
