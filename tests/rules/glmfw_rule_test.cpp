@@ -199,6 +199,29 @@ TEST_F(StoreTest, ListsReplaceTheCallersList) {
   EXPECT_EQ(list, Names{"c:\\x.exe|0"});
 }
 
+// A key the registry refuses (a name part over 255 characters) stands for a
+// key that cannot be opened: nothing is reported, nothing written or listed.
+TEST(StoreWithoutItsKeys, FailsQuietly) {
+  TGLMFWRule store("SOFTWARE\\Zelbar\\" + std::string(300, 'k'));
+  store.AddAppRule("c:\\a.exe", true);
+  EXPECT_FALSE(store.HasAppRule("c:\\a.exe", true));
+  store.AddIpRule("1.1.1.1", "1.1.1.1", 80, 80, true);
+  EXPECT_FALSE(store.HasIpRule("1.1.1.1", "1.1.1.1", 80, 80, true));
+  store.RemoveIpRule("1.1.1.1", "1.1.1.1");
+  store.RemoveAppRule("c:\\a.exe");
+  store.SaveSettings(2, true, true, true);
+  store.AddJournalEntry("d|p|1;");
+  EXPECT_EQ(store.ReadBlockingLevel(), 1);
+  EXPECT_FALSE(store.ReadAutoAllowLocal());
+  EXPECT_FALSE(store.ReadAllowKnownPrograms());
+  EXPECT_FALSE(store.ReadDoNotMonitorAllowed());
+  Names untouched{"kept"};
+  store.ListIpRules(untouched);
+  store.ListAppRules(untouched);
+  store.ListJournalEntries(untouched);
+  EXPECT_EQ(untouched, Names{"kept"});
+}
+
 TEST_F(StoreTest, ASettingOfTheWrongTypeRaisesItsFrenchError) {
   {
     RegistryKey key;
