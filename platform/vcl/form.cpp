@@ -37,6 +37,10 @@ Form::Form(const FormOptions& options) : WinControl(nullptr), options_(options) 
                              0, Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
   SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
   Application::Instance().AddForm(this);
+  SetCaption(options.caption);
+  if (options.client_width > 0) SetClientSize(options.client_width, options.client_height);
+  if (options.color != kTransparent) SetColor(options.color);
+  if (options.icon) SetIcon(options.icon);
 }
 
 Form::~Form() {

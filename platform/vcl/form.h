@@ -31,6 +31,12 @@ struct FormOptions {
   Position position = Position::kDesigned;
   Form* owner = nullptr;
   bool tool_window = false;  // not shown on the taskbar
+  // The form's design: caption, client size (0: not set), colour, icon resource.
+  std::string caption{};
+  int client_width = 0;
+  int client_height = 0;
+  Color color = kTransparent;
+  const char* icon = nullptr;
 };
 
 class Form : public WinControl {
