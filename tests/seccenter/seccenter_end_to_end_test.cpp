@@ -177,7 +177,10 @@ HWND FindUnregForm(DWORD processId) {
   return nullptr;
 }
 
-TEST_F(SecurityCenterEndToEnd, StopDeletesAtOnceAndTheTimerNoLongerFires) {
+// Which path deleted (the click or the timer) is checked in-process, where no
+// clock is involved (state_binding_test); across processes the test shows
+// that a click on "Stop" deletes exactly once and the program ends cleanly.
+TEST_F(SecurityCenterEndToEnd, StopDeletesOnceAndEndsCleanly) {
   ASSERT_EQ(RunToEnd(withLibrary_, L"report_state_probe.exe", L"active").exitCode, 0u);
   RunningProgram unreg = Launch(withLibrary_, L"tvn_unreg.exe");
 
@@ -185,19 +188,12 @@ TEST_F(SecurityCenterEndToEnd, StopDeletesAtOnceAndTheTimerNoLongerFires) {
   while (!(form = FindUnregForm(unreg.process.dwProcessId)) && GetTickCount() - unreg.started < kProgramTimeout)
     Sleep(10);
   ASSERT_NE(form, nullptr);
-  const DWORD shown = GetTickCount();
   ASSERT_TRUE(FirewallInstance()) << "deleted before Stop was clicked";
   PostMessageW(FindWindowExW(form, nullptr, L"Button", L"Stop"), BM_CLICK, 0, 0);
 
-  while (FirewallInstance() && GetTickCount() - shown < kProgramTimeout) Sleep(10);
-  const DWORD deletedAfter = GetTickCount() - shown;
   const Finished finished = WaitFor(unreg);
-  const DWORD endedAfter = GetTickCount() - shown;
 
-  // Timer1 would delete no sooner than 3 s after the form appeared, and the
-  // program would end 3 s after that.
-  EXPECT_LT(deletedAfter, 2800u);
-  EXPECT_LT(endedAfter, kUnregMinimumRun);
+  EXPECT_FALSE(FirewallInstance());
   EXPECT_EQ(finished.exitCode, 0u);
   EXPECT_EQ(store::CallCount(L"DeleteInstance"), 1u);
 }
