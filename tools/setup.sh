@@ -9,6 +9,7 @@ packages=(
   wine wine64 xvfb xauth x11-utils
   clang llvm libclang-rt-14-dev
   osslsigncode openssl
+  fp-utils
   googletest libbenchmark-dev
   locales
 )

@@ -1,0 +1,75 @@
+// The program's forms, its message loop, help requests and the seams that
+// let tests answer modal forms without a loop.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <vector>
+
+namespace vcl {
+
+class Form;
+
+class Application {
+ public:
+  static Application& Instance();
+
+  void SetMainForm(Form* form) { main_form_ = form; }
+  Form* MainForm() const { return main_form_; }
+  Form* ActiveForm() const { return active_form_; }
+  const std::vector<Form*>& Forms() const { return forms_; }
+  void SetTitle(const char* title);
+
+  // Runs the message loop until the main form closes or Terminate.
+  void Run();
+  void Terminate() { PostQuitMessage(0); }
+  // Waits for and handles one message; false when the loop must end.
+  bool HandleMessage();
+  // Handles every waiting message and returns.
+  void ProcessMessages();
+
+  // Asks the active form for help on a context number (HELP_CONTEXT).
+  bool HelpContext(ULONG_PTR context);
+
+  // When set, ShowModal hands the form to it instead of running a loop
+  // (tests answer modal forms this way).
+  std::function<int(Form&)> modal_handler;
+
+  // A hidden message-only window that receives timer and tray messages.
+  HWND UtilityWindow();
+  using MessageHook = std::function<bool(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)>;
+  // Registers a handler for messages of the utility window; returns an id.
+  int AddUtilityHook(MessageHook hook);
+  void RemoveUtilityHook(int id);
+
+  // Book-keeping of the forms themselves.
+  void AddForm(Form* form);
+  void RemoveForm(Form* form);
+  void SetActiveForm(Form* form) { active_form_ = form; }
+
+ private:
+  Application() = default;
+  static LRESULT CALLBACK UtilityProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+  std::vector<Form*> forms_;
+  Form* main_form_ = nullptr;
+  Form* active_form_ = nullptr;
+  HWND utility_ = nullptr;
+  std::vector<std::pair<int, MessageHook>> hooks_;
+  int next_hook_ = 1;
+};
+
+// Shows the hourglass cursor for as long as it lives.
+class HourglassCursor {
+ public:
+  HourglassCursor();
+  ~HourglassCursor();
+  HourglassCursor(const HourglassCursor&) = delete;
+  HourglassCursor& operator=(const HourglassCursor&) = delete;
+
+ private:
+  HCURSOR previous_;
+};
+
+}  // namespace vcl
