@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <exception>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace vcl {
@@ -36,6 +38,23 @@ class Application {
   // (tests answer modal forms this way).
   std::function<int(Form&)> modal_handler;
 
+  // The program's general error handler: an error that escapes a handler
+  // while a message is handled comes here, and the program goes on. Unset,
+  // the error is shown in an error box captioned with the title.
+  std::function<void(const std::exception&)> on_exception;
+  void HandleException(const std::exception& error);
+  // Runs one message's handling; an escaping error goes to HandleException
+  // and the message counts as handled with `failed` as its result.
+  template <typename Handling>
+  static LRESULT Guarded(Handling&& handling, LRESULT failed = 0) {
+    try {
+      return handling();
+    } catch (const std::exception& error) {
+      Instance().HandleException(error);
+      return failed;
+    }
+  }
+
   // A hidden message-only window that receives timer and tray messages.
   HWND UtilityWindow();
   using MessageHook = std::function<bool(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)>;
@@ -56,6 +75,7 @@ class Application {
   Form* main_form_ = nullptr;
   Form* active_form_ = nullptr;
   HWND utility_ = nullptr;
+  std::string title_;
   std::vector<std::pair<int, MessageHook>> hooks_;
   int next_hook_ = 1;
 };
