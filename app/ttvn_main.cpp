@@ -110,15 +110,16 @@ void TTVN_MAIN::BuildFrame() {
   Label1.on_mouse_down = [this](vcl::MouseButton, int, int) { TitleBandMouseDown(); };
   ImageReduitFenetre.SetBounds(kWidth - 34, 16, 24, 24);
   ImageReduitFenetre.SetPicture("REDUIT_FENETRE");
+  ImageReduitFenetre.SetTransparent(true);
   ImageReduitFenetre.SetHint("Réduire en icône Torvane Firewall");
   ImageReduitFenetre.SetCursor(IDC_HAND);
   ImageReduitFenetre.on_click = [this] { ImageReduitFenetreClick(); };
 
   PanelStatus.SetBounds(0, kBandHeight, kWidth, kStatusHeight);
   PanelStatus.SetColor(vcl::kWhite);
-  StatusLabel.SetBounds(12, 14, 440, 18);
-  StatusLabel.SetFont(Styled(StatusLabel.GetFont(), 9, true, vcl::kBlack));
-  buttonActiveDesactive.SetBounds(466, 8, 112, 28);
+  StatusLabel.SetBounds(12, 14, 452, 18);
+  StatusLabel.SetFont(Styled(StatusLabel.GetFont(), 8, true, vcl::kBlack));
+  buttonActiveDesactive.SetBounds(470, 8, 108, 28);
   buttonActiveDesactive.on_click = [this] { buttonActiveDesactiveClick(); };
 
   HiddenPicture(ImageIconStop, "ICON_STOP", 16);
@@ -189,7 +190,8 @@ void TTVN_MAIN::BuildTrafficPage() {
   int top = 200;
   for (const Entry& entry : entries) {
     MakeLink(entry.link, entry.image, entry.picture, 16, top, nullptr);
-    entry.under.SetBounds(58, top + 17, 440, 16);
+    entry.under.SetBounds(58, top + 17, 440, 28);
+    entry.under.SetWordWrap(true);
     entry.under.SetFont(Styled(plain, 8, false, vcl::kGray));
     top += 48;
   }
@@ -323,7 +325,7 @@ void TTVN_MAIN::StartFirewall() {
 
 void TTVN_MAIN::ShowActiveDisplay() {
   SetActiveDesactiveGlyph(ImageIconStop);
-  StatusLabel.SetFont(Styled(StatusLabel.GetFont(), 9, true, vcl::kBlack));
+  StatusLabel.SetFont(Styled(StatusLabel.GetFont(), 8, true, vcl::kBlack));
   StatusLabel.SetCaption(kStatusActive);
   buttonActiveDesactive.SetCaption("&Désactiver");
   Popup_Tray.At(kTrayToggle).caption = "&Désactiver le firewall";
@@ -331,7 +333,7 @@ void TTVN_MAIN::ShowActiveDisplay() {
 
 void TTVN_MAIN::ShowInactiveDisplay() {
   SetActiveDesactiveGlyph(ImageIconStart);
-  StatusLabel.SetFont(Styled(StatusLabel.GetFont(), 9, true, vcl::kRed));
+  StatusLabel.SetFont(Styled(StatusLabel.GetFont(), 8, true, vcl::kRed));
   StatusLabel.SetCaption(kStatusInactive);
   buttonActiveDesactive.SetCaption("&Activer");
   Popup_Tray.At(kTrayToggle).caption = "&Activer le firewall";
