@@ -23,27 +23,23 @@ namespace {
 
 constexpr char kInstanceMutexName[] = "Torvane";
 
-// What lives for the whole run. Static, so that the stop from the tray
-// (which ends the process with exit) still destroys the windows and then
-// releases the Security Center library.
+// What lives for the whole run.
 struct Program {
   StateLibraryBinding binding;
   NfapiDriverPort driver;
   std::unique_ptr<CloudTrustService> cloud;
   std::unique_ptr<TTVN_MAIN> main;
   std::unique_ptr<TOBMessageBoxDlg> message_box;
+  bool stopped_from_tray = false;
 
-  ~Program() {
+  // The windows are destroyed before the process ends. The Security Center
+  // binding is left to the end of the process: its Stop ends COM on this
+  // thread, which faults under Wine once WMI has been used.
+  void Finalise() {
     message_box.reset();
     main.reset();
-    binding.Stop();
   }
 };
-
-Program& TheProgram() {
-  static Program program;
-  return program;
-}
 
 // A second start brings the first one's console up and ends.
 bool AnotherInstanceRuns() {
@@ -60,14 +56,14 @@ void UseDemoCloudServer() {
 }
 
 int RunFirewall() {
-  Program& program = TheProgram();
+  vcl::Application& app = vcl::Application::Instance();
+  Program program;
   program.binding.Start();
 
   WSADATA winsock;
   WSAStartup(MAKEWORD(2, 2), &winsock);
   if (AnotherInstanceRuns()) ExitProcess(0);
 
-  vcl::Application& app = vcl::Application::Instance();
   app.SetTitle("Torvane");
   InitProgramDir();
   SetCurrentDirectoryA(ProgramDir().c_str());
@@ -75,16 +71,25 @@ int RunFirewall() {
   UseDemoCloudServer();
 
   program.cloud = std::make_unique<CloudTrustService>();
-  program.main =
-      std::make_unique<TTVN_MAIN>(SystemMainWindowServices(program.driver, program.binding, program.cloud.get()));
+  MainWindowServices services = SystemMainWindowServices(program.driver, program.binding, program.cloud.get());
+  // The stop from the tray ends the loop; the windows are then destroyed
+  // outside any of their handlers.
+  services.EndProcess = [&program, &app] {
+    program.stopped_from_tray = true;
+    app.Terminate();
+  };
+  program.main = std::make_unique<TTVN_MAIN>(std::move(services));
   app.SetMainForm(program.main.get());
   SetShellOpenOwner(program.main->Handle());
   program.message_box = std::make_unique<TOBMessageBoxDlg>(program.main.get());
   program.main->SetCaption(kMainWindowCaption);
 
   app.Run();
-  WSACleanup();
-  return 0;
+  program.Finalise();
+  if (!program.stopped_from_tray) WSACleanup();
+  // Ends here, with the windows and the library already released: the
+  // process-wide objects' destructors are not run at exit.
+  ExitProcess(0);
 }
 
 }  // namespace

@@ -65,7 +65,7 @@ MainWindowServices SystemMainWindowServices(DriverPort& driver, const StateLibra
   services.MakeStore = [] { return std::make_unique<TGLMFWRule>(); };
   services.Cloud = cloud;
   services.TickCount = [] { return static_cast<uint32_t>(GetTickCount()); };
-  services.EndProcess = [] { std::exit(0); };
+  services.EndProcess = [] { vcl::Application::Instance().Terminate(); };
   services.KillOwnProcess = [] { KillProcessById(GetCurrentProcessId()); };
   return services;
 }

@@ -68,7 +68,8 @@ struct MainWindowServices {
   CloudTrust* Cloud = nullptr;
   // Milliseconds since system start (GetTickCount).
   std::function<uint32_t()> TickCount;
-  // The stop from the tray: ends the process with code 0, finalisation run.
+  // The stop from the tray: ends the program with code 0, the windows
+  // destroyed and the Security Center library released.
   std::function<void()> EndProcess;
   // TimerQuit: ends the own process at once, no clean-up.
   std::function<void()> KillOwnProcess;

@@ -381,14 +381,18 @@ TEST_F(MainWindowTest, AnErrorInAHandlerIsShownAndTheProgramGoesOn) {
   vcl::Timer failing(10);
   failing.on_timer = [&] {
     failing.SetEnabled(false);
-    throw std::runtime_error("Type de donn\xE9es incorrect pour 'Level'");
+    throw std::runtime_error(
+        "Type de donn\xE9"
+        "es incorrect pour 'Level'");
   };
   for (int i = 0; i < 50 && ui_.boxes.empty(); ++i) {
     Sleep(10);
     vcl::Application::Instance().ProcessMessages();
   }
   ASSERT_EQ(ui_.boxes.size(), 1u);
-  EXPECT_EQ(ui_.boxes[0].text, "Type de donn\xE9es incorrect pour 'Level'");
+  EXPECT_EQ(ui_.boxes[0].text,
+            "Type de donn\xE9"
+            "es incorrect pour 'Level'");
   EXPECT_EQ(ui_.boxes[0].caption, "Torvane");
   EXPECT_EQ(ui_.boxes[0].flags & MB_ICONERROR, static_cast<UINT>(MB_ICONERROR));
 }
