@@ -9,12 +9,12 @@ TAboutBox::TAboutBox(vcl::Form* owner)
                  .border = vcl::BorderStyle::kSingle,
                  .border_icons = false,
                  .position = vcl::Position::kScreenCenter,
-                 .owner = owner}) {
-  SetCaption("A propos de Torvane Firewall");
-  SetClientSize(507, 307);
-  SetColor(vcl::kWhite);
-  SetIcon("MAINICON");
-
+                 .owner = owner,
+                 .caption = "A propos de Torvane Firewall",
+                 .client_width = 507,
+                 .client_height = 307,
+                 .color = vcl::kWhite,
+                 .icon = "MAINICON"}) {
   Image1.SetBounds(3, 3, 500, 260);
   Image1.SetPicture("ABOUT_PICTURE");
 

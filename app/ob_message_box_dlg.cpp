@@ -6,12 +6,12 @@ TOBMessageBoxDlg::TOBMessageBoxDlg(vcl::Form* owner)
     : vcl::Form({.class_name = "TOBMessageBoxDlg",
                  .border = vcl::BorderStyle::kNone,
                  .position = vcl::Position::kScreenCenter,
-                 .owner = owner}) {
-  SetCaption("Torvane Firewall");
-  SetClientSize(479, 355);
-  SetColor(vcl::kWhite);
-  SetIcon("MAINICON");
-
+                 .owner = owner,
+                 .caption = "Torvane Firewall",
+                 .client_width = 479,
+                 .client_height = 355,
+                 .color = vcl::kWhite,
+                 .icon = "MAINICON"}) {
   Image1.SetBounds(1, 1, 477, 110);
   Image1.SetPicture("BANNER_MESSAGE");
   Image1.on_mouse_down = [this](vcl::MouseButton, int, int) { Image1MouseDown(); };

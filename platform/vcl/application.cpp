@@ -95,7 +95,32 @@ HWND Application::UtilityWindow() {
   // and the shell's broadcasts need a window that receives them.
   utility_ = CreateWindowExA(WS_EX_TOOLWINDOW, "TvnUtility", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                              GetModuleHandleA(nullptr), nullptr);
+  std::lock_guard<std::mutex> lock(posted_lock_);
+  posting_window_ = utility_;
   return utility_;
+}
+
+namespace {
+constexpr UINT kRunPostedTasks = WM_APP + 1;
+}
+
+bool Application::Post(std::function<void()> task) {
+  std::lock_guard<std::mutex> lock(posted_lock_);
+  if (!posting_window_) return false;
+  posted_.push_back(std::move(task));
+  // One message per task: a task that runs a modal loop lets the next in.
+  return PostMessageA(posting_window_, kRunPostedTasks, 0, 0) != 0;
+}
+
+void Application::RunPostedTasks() {
+  std::function<void()> task;
+  {
+    std::lock_guard<std::mutex> lock(posted_lock_);
+    if (posted_.empty()) return;
+    task = std::move(posted_.front());
+    posted_.pop_front();
+  }
+  task();
 }
 
 int Application::AddUtilityHook(MessageHook hook) {
@@ -110,6 +135,11 @@ void Application::RemoveUtilityHook(int id) {
 
 LRESULT CALLBACK Application::UtilityProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   Application& app = Instance();
+  if (msg == kRunPostedTasks)
+    return Guarded([&]() -> LRESULT {
+      app.RunPostedTasks();
+      return 0;
+    });
   // A copy: a hook may add or remove hooks (a timer handler freeing a form).
   const auto hooks = app.hooks_;
   return Guarded([&]() -> LRESULT {

@@ -4,8 +4,10 @@
 
 #include <windows.h>
 
+#include <deque>
 #include <exception>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -55,7 +57,12 @@ class Application {
     }
   }
 
-  // A hidden message-only window that receives timer and tray messages.
+  // Runs a task on the thread of the windows (the one that made the
+  // utility window), from any thread: worker threads never touch a window
+  // themselves. False when the windows' thread has no utility window yet.
+  bool Post(std::function<void()> task);
+
+  // A hidden window that receives timer, tray and posted-task messages.
   HWND UtilityWindow();
   using MessageHook = std::function<bool(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)>;
   // Registers a handler for messages of the utility window; returns an id.
@@ -70,6 +77,7 @@ class Application {
  private:
   Application() = default;
   static LRESULT CALLBACK UtilityProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  void RunPostedTasks();
 
   std::vector<Form*> forms_;
   Form* main_form_ = nullptr;
@@ -78,6 +86,9 @@ class Application {
   std::string title_;
   std::vector<std::pair<int, MessageHook>> hooks_;
   int next_hook_ = 1;
+  std::mutex posted_lock_;  // guards posted_ only, never held while a task runs
+  std::deque<std::function<void()>> posted_;
+  HWND posting_window_ = nullptr;  // utility_, published for other threads under the lock
 };
 
 // Shows the hourglass cursor for as long as it lives.

@@ -131,6 +131,11 @@ void GraphicControl::Invalidate() {
   InvalidateRect(parent->Handle(), &painted_, TRUE);
 }
 
+void GraphicControl::BoundsChanged() {
+  Invalidate();
+  if (!Hint().empty()) HintChanged();  // the tip's rectangle follows
+}
+
 void GraphicControl::VisibleChanged() {
   Invalidate();
   HintChanged();
@@ -248,7 +253,7 @@ void WinControl::UpdateGraphicTooltip(GraphicControl* control) {
   Form* form = ParentForm();
   if (!form || !handle_) return;
   RECT r = control->Bounds();
-  form->SetToolTip(handle_, reinterpret_cast<UINT_PTR>(control), &r, control->Showing() ? control->Hint() : "");
+  form->SetToolTip(handle_, reinterpret_cast<UINT_PTR>(control), &r, control->Visible() ? control->Hint() : "");
 }
 
 void WinControl::PaintBackground(HDC dc, const RECT& client) {

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vcl {
@@ -121,6 +122,12 @@ class GraphicControl : public Control {
   explicit GraphicControl(WinControl* parent);
 
   void Invalidate();
+  // Sets a field of the control's look and repaints it.
+  template <class T, class V>
+  void Repaint(T& field, V&& value) {
+    field = std::forward<V>(value);
+    Invalidate();
+  }
   // Cursor shown over the control (IDC_ARROW, IDC_HAND...).
   void SetCursor(LPCSTR cursor) { cursor_ = cursor; }
   LPCSTR Cursor() const { return cursor_; }
@@ -131,7 +138,7 @@ class GraphicControl : public Control {
   virtual void MouseLeave() {}
 
  protected:
-  void BoundsChanged() override { Invalidate(); }
+  void BoundsChanged() override;
   void VisibleChanged() override;
   void EnabledChanged() override { Invalidate(); }
   void FontChanged() override { Invalidate(); }

@@ -37,6 +37,10 @@ Form::Form(const FormOptions& options) : WinControl(nullptr), options_(options) 
                              0, Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
   SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
   Application::Instance().AddForm(this);
+  SetCaption(options.caption);
+  if (options.client_width > 0) SetClientSize(options.client_width, options.client_height);
+  if (options.color != kTransparent) SetColor(options.color);
+  if (options.icon) SetIcon(options.icon);
 }
 
 Form::~Form() {
@@ -97,7 +101,15 @@ void Form::Show() {
 
 void Form::Hide() { SetVisible(false); }
 
+void Form::Activated() {
+  if (active_) return;
+  active_ = true;
+  Application::Instance().SetActiveForm(this);
+  if (on_activate) on_activate();
+}
+
 void Form::VisibleChanged() {
+  if (!Visible()) active_ = false;
   // WM_SHOWWINDOW brings the show and hide events.
   ShowWindow(Handle(), Visible() ? SW_SHOW : SW_HIDE);
   if (Visible()) SetForegroundWindow(Handle());
@@ -145,6 +157,9 @@ int Form::ShowModal() {
   modal_ = true;
   SetOtherWindowsEnabled(false);
   Show();
+  // A modal form is the application's active form even when another program
+  // keeps the foreground (the system then does not activate the window).
+  Activated();
   while (modal_result_ == kMrNone && Visible()) {
     if (!app.HandleMessage()) {
       if (modal_result_ == kMrNone) modal_result_ = kMrCancel;
@@ -176,16 +191,17 @@ void Form::SetToolTip(HWND window, UINT_PTR id, const RECT* rect, const std::str
 }
 
 LRESULT Form::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (LRESULT result = 0; on_message && on_message(msg, wp, lp, result)) return result;
   switch (msg) {
     case WM_SHOWWINDOW:
       if (wp && on_show) on_show();
       if (!wp && on_hide) on_hide();
       break;
     case WM_ACTIVATE:
-      if (LOWORD(wp) != WA_INACTIVE) {
-        Application::Instance().SetActiveForm(this);
-        if (on_activate) on_activate();
-      }
+      if (LOWORD(wp) != WA_INACTIVE)
+        Activated();
+      else
+        active_ = false;
       break;
     case WM_CLOSE:
       Close();

@@ -31,6 +31,12 @@ struct FormOptions {
   Position position = Position::kDesigned;
   Form* owner = nullptr;
   bool tool_window = false;  // not shown on the taskbar
+  // The form's design: caption, client size (0: not set), colour, icon resource.
+  std::string caption{};
+  int client_width = 0;
+  int client_height = 0;
+  Color color = kTransparent;
+  const char* icon = nullptr;
 };
 
 class Form : public WinControl {
@@ -78,9 +84,13 @@ class Form : public WinControl {
   // Help requests sent to this form while it is active; returns whether the
   // request was handled, and may turn off the application's own help.
   std::function<bool(WORD command, ULONG_PTR data, bool& call_help)> on_help;
+  // Sees every message of the form's window first; returns true when it
+  // handled one (result set), false to let the form handle it.
+  std::function<bool(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)> on_message;
 
   // The tooltip of a window or of a rectangle of it (graphic controls).
   void SetToolTip(HWND window, UINT_PTR id, const RECT* rect, const std::string& text);
+  HWND ToolTips() const { return tooltip_; }
 
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
@@ -89,12 +99,16 @@ class Form : public WinControl {
 
  private:
   void PlaceOnScreen();
+  // The form becomes the application's active form: the activate event runs
+  // once per activation.
+  void Activated();
   void SetOtherWindowsEnabled(bool enabled);
 
   FormOptions options_;
   HWND tooltip_ = nullptr;
   bool placed_ = false;
   bool modal_ = false;
+  bool active_ = false;
   int modal_result_ = kMrNone;
   std::vector<HWND> disabled_for_modal_;
 };

@@ -99,20 +99,11 @@ void Image::SetPicture(HBITMAP bitmap) {
   Invalidate();
 }
 
-void Image::SetStretch(bool stretch) {
-  stretch_ = stretch;
-  Invalidate();
-}
+void Image::SetStretch(bool stretch) { Repaint(stretch_, stretch); }
 
-void Image::SetCenter(bool center) {
-  center_ = center;
-  Invalidate();
-}
+void Image::SetCenter(bool center) { Repaint(center_, center); }
 
-void Image::SetTransparent(bool transparent) {
-  transparent_ = transparent;
-  Invalidate();
-}
+void Image::SetTransparent(bool transparent) { Repaint(transparent_, transparent); }
 
 void Image::Paint(HDC dc) {
   if (!bitmap_) return;
@@ -144,15 +135,9 @@ void Image::Paint(HDC dc) {
 
 Shape::Shape(WinControl* parent, ShapeKind kind) : GraphicControl(parent), kind_(kind) {}
 
-void Shape::SetBrushColor(Color color) {
-  brush_ = color;
-  Invalidate();
-}
+void Shape::SetBrushColor(Color color) { Repaint(brush_, color); }
 
-void Shape::SetPenColor(Color color) {
-  pen_ = color;
-  Invalidate();
-}
+void Shape::SetPenColor(Color color) { Repaint(pen_, color); }
 
 void Shape::Paint(HDC dc) {
   HBRUSH brush = CreateSolidBrush(brush_);

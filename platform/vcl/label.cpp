@@ -11,25 +11,16 @@ void Label::SetCaption(std::string caption) {
   Invalidate();
 }
 
-void Label::SetAlignment(Alignment alignment) {
-  alignment_ = alignment;
-  Invalidate();
-}
+void Label::SetAlignment(Alignment alignment) { Repaint(alignment_, alignment); }
 
-void Label::SetWordWrap(bool wrap) {
-  word_wrap_ = wrap;
-  Invalidate();
-}
+void Label::SetWordWrap(bool wrap) { Repaint(word_wrap_, wrap); }
 
 void Label::SetAutoSize(bool auto_size) {
   auto_size_ = auto_size;
   Resize();
 }
 
-void Label::SetColor(Color color) {
-  color_ = color;
-  Invalidate();
-}
+void Label::SetColor(Color color) { Repaint(color_, color); }
 
 void Label::SetLinkStyle(const Font& hover_font) {
   hover_font_ = hover_font;

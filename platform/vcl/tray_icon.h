@@ -34,8 +34,12 @@ class TrayIcon {
   // use it keep their own state in it.
   bool minimize_to_tray = true;
 
- private:
+  // The message the shell sends the utility window about the icon (wParam the
+  // icon's id, lParam the mouse message).
   static constexpr UINT kCallbackMessage = WM_APP + 77;
+  UINT Id() const { return data_.uID; }
+
+ private:
   bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   void Update(DWORD action);
 

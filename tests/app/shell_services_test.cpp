@@ -150,6 +150,14 @@ TEST(ShellServices, HelpDoesNothingWithoutTheEngine) {
   EXPECT_TRUE(help_calls.empty());
 }
 
+TEST(ShellServices, TheSystemsEngineLoads) {
+  HelpEngine engine;
+  EXPECT_TRUE(engine.Load());
+  EXPECT_TRUE(engine.Loaded());
+  engine.Unload();
+  EXPECT_FALSE(engine.Loaded());
+}
+
 TEST(ShellServices, RegisteredServerIsSkippedWhenItsFileIsMissing) {
   HelpEngine engine;
   std::vector<std::string> tried;

@@ -19,9 +19,11 @@ namespace {
 class WidgetGallery : public vcl::Form {
  public:
   explicit WidgetGallery(int page)
-      : vcl::Form({.class_name = "TvnWidgetGallery", .position = vcl::Position::kScreenCenter}) {
-    SetClientSize(640, 420);
-    SetColor(vcl::kWhite);
+      : vcl::Form({.class_name = "TvnWidgetGallery",
+                   .position = vcl::Position::kScreenCenter,
+                   .client_width = 640,
+                   .client_height = 420,
+                   .color = vcl::kWhite}) {
     band_.SetBounds(0, 0, 640, 40);
     band_.SetBrushColor(vcl::kBlack);
     band_.SetPenColor(vcl::kBlack);

@@ -1,17 +1,22 @@
 // The widget layer's event semantics, run on real windows under Wine.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "application.h"
+#include "button.h"
 #include "check_box.h"
 #include "edit.h"
 #include "form.h"
 #include "grid.h"
+#include "image.h"
 #include "label.h"
 #include "page_control.h"
 #include "popup_menu.h"
 #include "radio_button.h"
 #include "radio_group.h"
 #include "timer.h"
+#include "tray_icon.h"
 
 namespace vcl {
 namespace {
@@ -246,6 +251,61 @@ TEST_F(WidgetsTest, PageControlShowsOnePageAndRunsItsShowEvent) {
   EXPECT_EQ(shown, 1);
   EXPECT_FALSE(traffic.Visible());
   EXPECT_EQ(help.Left(), 84);
+}
+
+TEST_F(WidgetsTest, HintsBecomeTooltipsOfWindowsAndPictures) {
+  Button apply(&form, "&Appliquer");
+  Image help(&form);
+  help.SetBounds(10, 10, 24, 24);
+  const auto tools = [&] { return SendMessageA(form.ToolTips(), TTM_GETTOOLCOUNT, 0, 0); };
+  apply.SetHint("Appliquer la nouvelle configuration");
+  help.SetHint("Afficher de l'aide sur cette rubrique");
+  EXPECT_EQ(tools(), 2);
+  help.SetVisible(false);  // a hidden picture shows no tip
+  EXPECT_EQ(tools(), 1);
+  apply.SetHint("");
+  EXPECT_EQ(tools(), 0);
+}
+
+TEST(TrayIcon, DoubleClickAndMenuComeFromTheShellsMessages) {
+  TrayIcon tray;
+  tray.SetHint("Torvane Firewall");
+  tray.SetVisible(true);
+  int double_clicks = 0;
+  tray.on_dbl_click = [&] { ++double_clicks; };
+  const HWND utility = Application::Instance().UtilityWindow();
+  SendMessageA(utility, TrayIcon::kCallbackMessage, tray.Id(), WM_LBUTTONDBLCLK);
+  SendMessageA(utility, TrayIcon::kCallbackMessage, tray.Id() + 1, WM_LBUTTONDBLCLK);  // another icon's
+  EXPECT_EQ(double_clicks, 1);
+  tray.SetVisible(false);
+}
+
+TEST_F(WidgetsTest, FormMessageHookSeesMessagesFirst) {
+  constexpr UINT kShowMainWindow = WM_USER + 10;
+  int shown = 0;
+  form.on_message = [&](UINT msg, WPARAM, LPARAM, LRESULT& result) {
+    if (msg != kShowMainWindow) return false;
+    ++shown;
+    result = 1;
+    return true;
+  };
+  EXPECT_EQ(SendMessageA(form.Handle(), kShowMainWindow, 0, 0), 1);
+  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(SendMessageA(form.Handle(), WM_USER + 11, 0, 0), 0);  // passed on
+}
+
+TEST(Application, TasksPostedFromWorkersRunOnTheWindowsThread) {
+  Application& app = Application::Instance();
+  app.UtilityWindow();
+  const DWORD gui_thread = GetCurrentThreadId();
+  std::vector<DWORD> ran_on;
+  std::thread worker([&] {
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(app.Post([&] { ran_on.push_back(GetCurrentThreadId()); }));
+  });
+  worker.join();
+  const DWORD start = GetTickCount();
+  while (ran_on.size() < 3 && GetTickCount() - start < 5000) app.HandleMessage();
+  EXPECT_EQ(ran_on, (std::vector<DWORD>{gui_thread, gui_thread, gui_thread}));
 }
 
 TEST(PopupMenu, ChoosingRunsOnlyEnabledItems) {
