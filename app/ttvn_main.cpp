@@ -309,34 +309,26 @@ void TTVN_MAIN::StartFirewall() {
   FilterSessionOpen = false;
   if (session_->OpenFilterSession()) {
     FilterSessionOpen = true;
-    StatusLabel.SetCaption(kStatusActive);
-    buttonActiveDesactive.SetCaption("&Désactiver");
-    Popup_Tray.At(kTrayToggle).caption = "&Désactiver le firewall";
+    ShowStatusTexts(true);
     ReportState(true);
     return;
   }
   // Colour and glyph stay as they were: only the texts change here.
-  StatusLabel.SetCaption(kStatusInactive);
-  buttonActiveDesactive.SetCaption("&Activer");
-  Popup_Tray.At(kTrayToggle).caption = "&Activer le firewall";
+  ShowStatusTexts(false);
   ReportState(false);
   vcl::Ui().ShowMessageBox(Visible() ? Handle() : nullptr, kDriverErrorText, kDriverErrorCaption, MB_OK | MB_ICONERROR);
 }
 
-void TTVN_MAIN::ShowActiveDisplay() {
-  SetActiveDesactiveGlyph(ImageIconStop);
-  StatusLabel.SetFont(Styled(StatusLabel.GetFont(), 8, true, vcl::kBlack));
-  StatusLabel.SetCaption(kStatusActive);
-  buttonActiveDesactive.SetCaption("&Désactiver");
-  Popup_Tray.At(kTrayToggle).caption = "&Désactiver le firewall";
+void TTVN_MAIN::ShowStatusTexts(bool active) {
+  StatusLabel.SetCaption(active ? kStatusActive : kStatusInactive);
+  buttonActiveDesactive.SetCaption(active ? "&Désactiver" : "&Activer");
+  Popup_Tray.At(kTrayToggle).caption = active ? "&Désactiver le firewall" : "&Activer le firewall";
 }
 
-void TTVN_MAIN::ShowInactiveDisplay() {
-  SetActiveDesactiveGlyph(ImageIconStart);
-  StatusLabel.SetFont(Styled(StatusLabel.GetFont(), 8, true, vcl::kRed));
-  StatusLabel.SetCaption(kStatusInactive);
-  buttonActiveDesactive.SetCaption("&Activer");
-  Popup_Tray.At(kTrayToggle).caption = "&Activer le firewall";
+void TTVN_MAIN::ShowDisplay(bool active) {
+  SetActiveDesactiveGlyph(active ? ImageIconStop : ImageIconStart);
+  StatusLabel.SetFont(Styled(StatusLabel.GetFont(), 8, true, active ? vcl::kBlack : vcl::kRed));
+  ShowStatusTexts(active);
 }
 
 void TTVN_MAIN::TimerStartDriverTimer() {
@@ -347,11 +339,7 @@ void TTVN_MAIN::TimerStartDriverTimer() {
 void TTVN_MAIN::ToggleFirewall() {
   if (FilterSessionOpen) {
     vcl::HourglassCursor hourglass;
-    Timer1.SetEnabled(false);
-    session_->CloseFilterSession();
-    FilterSessionOpen = false;
-    ShowInactiveDisplay();
-    ReportState(false);
+    StopFiltering();
     services_.Tables->EmergencyStop = false;
     ShowEmergencyLabel(false);
     SetArretUrgenceGlyph(ImageBoutonArret);
@@ -365,6 +353,10 @@ void TTVN_MAIN::ToggleFirewall() {
     Timer1.SetEnabled(true);
     return;
   }
+  StopFiltering();
+}
+
+void TTVN_MAIN::StopFiltering() {
   Timer1.SetEnabled(false);
   session_->CloseFilterSession();
   FilterSessionOpen = false;
@@ -446,11 +438,7 @@ void TTVN_MAIN::Tray_CloseClick() {
     return;
   {
     vcl::HourglassCursor hourglass;
-    Timer1.SetEnabled(false);
-    session_->CloseFilterSession();
-    FilterSessionOpen = false;
-    ShowInactiveDisplay();
-    ReportState(false);
+    StopFiltering();
   }
   services_.EndProcess();
 }

@@ -173,8 +173,8 @@ class TTVN_MAIN : public vcl::Form {
   void GLMFW_InitActionExecute();
   void StartFirewall();
   void ToggleFirewall();
-  void ShowActiveDisplay();
-  void ShowInactiveDisplay();
+  void ShowActiveDisplay() { ShowDisplay(true); }
+  void ShowInactiveDisplay() { ShowDisplay(false); }
   void TimerStartDriverTimer();
   void buttonActiveDesactiveClick() { ToggleFirewall(); }
   void Dsactiverlefirewall1Click() { ToggleFirewall(); }
@@ -211,6 +211,12 @@ class TTVN_MAIN : public vcl::Form {
   void MakeLink(vcl::Label& link, vcl::Image& image, const char* picture, int left, int top,
                 std::function<void()> action);
   void MakeEngine();
+  // The status line's, the button's and the tray item's texts.
+  void ShowStatusTexts(bool active);
+  // Those texts with the glyph and the status line's colour.
+  void ShowDisplay(bool active);
+  // Meter stopped, session closed, inactive display and report.
+  void StopFiltering();
   void SetActiveDesactiveGlyph(const vcl::Image& source);
   void SetArretUrgenceGlyph(const vcl::Image& source);
   void ShowEmergencyLabel(bool visible);

@@ -70,20 +70,15 @@ class MainWindowTest : public ::testing::Test {
     return {main_->StatusLabel.Caption(), main_->StatusLabel.GetFont().color, main_->buttonActiveDesactive.Caption(),
             main_->Popup_Tray.At(kTrayToggle).caption, main_->ActiveDesactiveGlyph()};
   }
-  void ExpectActive(const Display& shown) {
-    EXPECT_EQ(shown.status, kStatusActive);
-    EXPECT_EQ(shown.color, vcl::kBlack);
-    EXPECT_EQ(shown.button, "&D\xE9sactiver");
-    EXPECT_EQ(shown.tray, "&D\xE9sactiver le firewall");
-    EXPECT_EQ(shown.glyph, &main_->ImageIconStop);
+  void ExpectDisplay(const Display& shown, bool active) {
+    EXPECT_EQ(shown.status, active ? kStatusActive : kStatusInactive);
+    EXPECT_EQ(shown.color, active ? vcl::kBlack : vcl::kRed);
+    EXPECT_EQ(shown.button, active ? "&D\xE9sactiver" : "&Activer");
+    EXPECT_EQ(shown.tray, active ? "&D\xE9sactiver le firewall" : "&Activer le firewall");
+    EXPECT_EQ(shown.glyph, active ? &main_->ImageIconStop : &main_->ImageIconStart);
   }
-  void ExpectInactive(const Display& shown) {
-    EXPECT_EQ(shown.status, kStatusInactive);
-    EXPECT_EQ(shown.color, vcl::kRed);
-    EXPECT_EQ(shown.button, "&Activer");
-    EXPECT_EQ(shown.tray, "&Activer le firewall");
-    EXPECT_EQ(shown.glyph, &main_->ImageIconStart);
-  }
+  void ExpectActive(const Display& shown) { ExpectDisplay(shown, true); }
+  void ExpectInactive(const Display& shown) { ExpectDisplay(shown, false); }
   // The filter opened three seconds after start.
   void Started() {
     main_->TimerStartDriverTimer();
