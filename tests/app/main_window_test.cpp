@@ -8,9 +8,11 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/byte_count.h"
+#include "app/help.h"
 #include "app/ttvn_main.h"
 #include "application.h"
 #include "engine/decision_tables.h"
@@ -369,6 +371,29 @@ TEST_F(MainWindowTest, AboutBoxFromTheMenuAndTheLink) {
   vcl::Application::Instance().modal_handler = nullptr;
   EXPECT_EQ(shown, 2);
   EXPECT_EQ(caption, "A propos de Torvane Firewall");
+}
+
+// What the help engine was asked: command and data of each call.
+std::vector<std::pair<UINT, DWORD_PTR>>& HelpCalls() {
+  static std::vector<std::pair<UINT, DWORD_PTR>> calls;
+  return calls;
+}
+HWND WINAPI RecordHelp(HWND, LPCSTR, UINT command, DWORD_PTR data) {
+  HelpCalls().emplace_back(command, data);
+  return nullptr;
+}
+
+TEST_F(MainWindowTest, HelpLinksOpenTheirTopicsAndDestroyClosesHelpWindows) {
+  HelpCalls().clear();
+  Help().UseFunction(RecordHelp);
+  vcl::Application::Instance().SetMainForm(main_.get());
+  main_->Link_Decouvrir.Click();
+  main_->Link_ToutCeQuilFautSavoir.Click();
+  main_.reset();
+  Help().UseFunction(nullptr);
+  const std::vector<std::pair<UINT, DWORD_PTR>> expected = {
+      {kHhHelpContext, kHelpDecouvrirTorvane}, {kHhHelpContext, kHelpToutSurUnFirewall}, {kHhCloseAll, 0}};
+  EXPECT_EQ(HelpCalls(), expected);
 }
 
 TEST_F(MainWindowTest, AnErrorInAHandlerIsShownAndTheProgramGoesOn) {
