@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
-  wine wine64 xvfb xauth x11-utils
+  wine wine64 xvfb xauth x11-utils x11-apps python3
   clang llvm libclang-rt-14-dev
   osslsigncode openssl
   fp-utils

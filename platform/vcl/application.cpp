@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "form.h"
+#include "system_ui.h"
 
 namespace vcl {
 
@@ -18,7 +19,19 @@ Application& Application::Instance() {
   return app;
 }
 
-void Application::SetTitle(const char* title) { SetWindowTextA(UtilityWindow(), title); }
+void Application::SetTitle(const char* title) {
+  title_ = title;
+  SetWindowTextA(UtilityWindow(), title);
+}
+
+void Application::HandleException(const std::exception& error) {
+  if (on_exception) {
+    on_exception(error);
+    return;
+  }
+  HWND owner = main_form_ && IsWindowVisible(main_form_->Handle()) ? main_form_->Handle() : nullptr;
+  Ui().ShowMessageBox(owner, error.what(), title_, MB_OK | MB_ICONERROR);
+}
 
 void Application::AddForm(Form* form) {
   forms_.push_back(form);
@@ -122,17 +135,20 @@ void Application::RemoveUtilityHook(int id) {
 
 LRESULT CALLBACK Application::UtilityProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   Application& app = Instance();
-  if (msg == kRunPostedTasks) {
-    app.RunPostedTasks();
-    return 0;
-  }
+  if (msg == kRunPostedTasks)
+    return Guarded([&]() -> LRESULT {
+      app.RunPostedTasks();
+      return 0;
+    });
   // A copy: a hook may add or remove hooks (a timer handler freeing a form).
   const auto hooks = app.hooks_;
-  for (const auto& [id, hook] : hooks) {
-    LRESULT result = 0;
-    if (hook(msg, wp, lp, result)) return result;
-  }
-  return DefWindowProcA(hwnd, msg, wp, lp);
+  return Guarded([&]() -> LRESULT {
+    for (const auto& [id, hook] : hooks) {
+      LRESULT result = 0;
+      if (hook(msg, wp, lp, result)) return result;
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+  });
 }
 
 HourglassCursor::HourglassCursor() : previous_(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}

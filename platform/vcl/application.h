@@ -5,8 +5,10 @@
 #include <windows.h>
 
 #include <deque>
+#include <exception>
 #include <functional>
 #include <mutex>
+#include <string>
 #include <vector>
 
 namespace vcl {
@@ -38,6 +40,23 @@ class Application {
   // (tests answer modal forms this way).
   std::function<int(Form&)> modal_handler;
 
+  // The program's general error handler: an error that escapes a handler
+  // while a message is handled comes here, and the program goes on. Unset,
+  // the error is shown in an error box captioned with the title.
+  std::function<void(const std::exception&)> on_exception;
+  void HandleException(const std::exception& error);
+  // Runs one message's handling; an escaping error goes to HandleException
+  // and the message counts as handled with `failed` as its result.
+  template <typename Handling>
+  static LRESULT Guarded(Handling&& handling, LRESULT failed = 0) {
+    try {
+      return handling();
+    } catch (const std::exception& error) {
+      Instance().HandleException(error);
+      return failed;
+    }
+  }
+
   // Runs a task on the thread of the windows (the one that made the
   // utility window), from any thread: worker threads never touch a window
   // themselves. False when the windows' thread has no utility window yet.
@@ -64,6 +83,7 @@ class Application {
   Form* main_form_ = nullptr;
   Form* active_form_ = nullptr;
   HWND utility_ = nullptr;
+  std::string title_;
   std::vector<std::pair<int, MessageHook>> hooks_;
   int next_hook_ = 1;
   std::mutex posted_lock_;  // guards posted_ only, never held while a task runs

@@ -1,5 +1,7 @@
 #include "control.h"
 
+#include "application.h"
+
 #include <windowsx.h>
 
 #include <algorithm>
@@ -392,7 +394,8 @@ LRESULT WinControl::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 LRESULT CALLBACK WinControl::ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   WinControl* self = FromHandle(hwnd);
   if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
-  return self->WindowProc(msg, wp, lp);
+  // An error never unwinds through the system's frames: it stops here.
+  return Application::Guarded([&] { return self->WindowProc(msg, wp, lp); });
 }
 
 }  // namespace vcl

@@ -21,4 +21,9 @@ using SceneList = std::vector<Scene>;
 void AddShellScenes(SceneList& scenes);
 void AddWidgetScenes(SceneList& scenes);
 
+// Brings the running firewall's console up on a page (0 "Trafic" ... 3).
+int ShowConsolePage(int index);
+// The console's tray menu, opened in this process.
+int SnapTrayMenu(const std::string& dir);
+
 }  // namespace tvn::screenshot

@@ -3,12 +3,16 @@
 // program:
 //   screenshot OUTPUT_DIR [SCENE...]     (no scene: all of them)
 //   screenshot --list
+//   screenshot --console-page INDEX    (the running firewall's console
+//                                       brought up on a page, 0 to 3)
+//   screenshot --tray-menu OUTPUT_DIR
 // Run it under Wine (tools/screenshots does). Exit code 1 when a scene is
 // unknown or a picture comes out blank.
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "application.h"
@@ -77,8 +81,13 @@ int Main(int argc, char** argv) {
     for (const Scene& s : scenes) std::printf("%s\n", s.name.c_str());
     return 0;
   }
+  if (argc == 3 && std::string(argv[1]) == "--console-page") return ShowConsolePage(std::atoi(argv[2]));
+  if (argc == 3 && std::string(argv[1]) == "--tray-menu") {
+    CreateDirectoryA(WindowsPath(argv[2]).c_str(), nullptr);
+    return SnapTrayMenu(WindowsPath(argv[2]));
+  }
   if (argc < 2) {
-    std::fprintf(stderr, "usage: screenshot OUTPUT_DIR [SCENE...] | --list\n");
+    std::fprintf(stderr, "usage: screenshot OUTPUT_DIR [SCENE...] | --list | --console-page INDEX | --tray-menu DIR\n");
     return 2;
   }
   const std::string dir = WindowsPath(argv[1]);
