@@ -37,6 +37,8 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
+constexpr uint32_t kNoSimulatedProcess = 0xFFFFFFF1u;
+
 #ifdef _WIN32
 constexpr const char* kExe = ".exe";
 uint32_t OwnProcessId() { return GetCurrentProcessId(); }
@@ -82,7 +84,10 @@ class Host {
       requested_.notify_all();
     };
     environment.LongTime = [] { return std::string("12:00:00"); };
-    environment.OwnProcessId = OwnProcessId();
+    // The host makes no connection of its own through the driver, and its
+    // real process id could be one the scenario simulates (Wine hands out
+    // small ids such as 400): no simulated process may count as the host.
+    environment.OwnProcessId = kNoSimulatedProcess;
     policy_ = std::make_unique<ConnectionPolicy>(*tables_, driver_, std::move(environment));
     session_ = std::make_unique<FilterSession>(*tables_, driver_, *policy_);
     tables_->SetDriver(&driver_);
